@@ -1,0 +1,102 @@
+#include "artwork.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+struct Palette {
+    QColor outline, fill, accent, paper;
+};
+
+Palette colours(bool greyed)
+{
+    if (greyed)
+        return {QColor(128, 128, 128), QColor(200, 200, 200), QColor(160, 160, 160), QColor(235, 235, 235)};
+    return {QColor(40, 40, 40), QColor(232, 184, 64), QColor(32, 96, 176), QColor(255, 255, 255)};
+}
+
+void drawOpen(QPainter &p, const Palette &c)
+{
+    p.setPen(c.outline);
+    p.setBrush(c.fill);
+    p.drawRect(1, 4, 12, 9);                  // folder body
+    p.drawRect(1, 2, 5, 2);                   // tab
+    p.setBrush(c.accent);
+    const QPointF flap[] = {{3, 7}, {15, 7}, {13, 13}, {1, 13}};
+    p.drawPolygon(flap, 4);
+}
+
+void drawSave(QPainter &p, const Palette &c)
+{
+    p.setPen(c.outline);
+    p.setBrush(c.accent);
+    p.drawRect(1, 1, 13, 13);                 // disk
+    p.setBrush(c.paper);
+    p.drawRect(4, 1, 7, 5);                   // label
+    p.setBrush(c.fill);
+    p.drawRect(4, 9, 7, 5);                   // shutter
+}
+
+void drawPrint(QPainter &p, const Palette &c)
+{
+    p.setPen(c.outline);
+    p.setBrush(c.paper);
+    p.drawRect(4, 1, 7, 5);                   // sheet in
+    p.setBrush(c.accent);
+    p.drawRect(1, 6, 13, 6);                  // body
+    p.setBrush(c.paper);
+    p.drawRect(4, 10, 7, 5);                  // sheet out
+    p.setPen(c.fill);
+    p.drawPoint(12, 8);
+}
+
+} // namespace
+
+QPixmap toolBarImage(int image, bool greyed)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const Palette c = colours(greyed);
+    switch (image) {
+    case 0: drawOpen(p, c); break;
+    case 1: drawSave(p, c); break;
+    default: drawPrint(p, c); break;
+    }
+    return pixmap;
+}
+
+QIcon toolBarIcon(int image)
+{
+    QIcon icon;
+    icon.addPixmap(toolBarImage(image, false), QIcon::Normal);
+    icon.addPixmap(toolBarImage(image, true), QIcon::Disabled);
+    return icon;
+}
+
+QIcon programIcon()
+{
+    // A torch nozzle over a cut line: the program's mark at any size.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(32, 96, 176));
+        p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+        p.setBrush(QColor(220, 220, 228));
+        const QPointF nozzle[] = {{11, 5}, {21, 5}, {18, 17}, {14, 17}};
+        p.drawPolygon(nozzle, 4);
+        p.setBrush(QColor(255, 170, 40));
+        const QPointF flame[] = {{14, 18}, {18, 18}, {16, 25}};
+        p.drawPolygon(flame, 3);
+        p.setPen(QPen(QColor(255, 255, 255), 2));
+        p.drawLine(QPointF(4, 26), QPointF(28, 26));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}

@@ -1,0 +1,403 @@
+#include "pelorinform.h"
+
+#include "aboutform.h"
+#include "artwork.h"
+#include "pages/codestab.h"
+#include "pages/cutmarktab.h"
+#include "pages/miscsettab.h"
+#include "pages/numericformattab.h"
+#include "platform/platform.h"
+#include "record/kvdfile.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ClientWidth = 654;
+constexpr int ClientHeight = 499;
+constexpr int BevelHeight = 2;
+constexpr int ToolBarHeight = 29;
+
+const QString kTitlePrefix = QStringLiteral("Pelorin - ");
+
+// One row per menu item, separators included, so an item's index in its menu is its
+// row's position here.
+struct MenuItem {
+    const char *objectName;
+    const char *caption; // null for a separator
+    void (TPelorinForm::*handler)();
+    bool enabledAtStart;
+};
+
+struct Menu {
+    const char *objectName;
+    const char *caption;
+    std::initializer_list<MenuItem> items;
+};
+
+const Menu kMenus[] = {
+    {"FileMenuItem", "&File",
+     {{"Open", "&Open...", &TPelorinForm::OpenClick, true},
+      {"N1", nullptr, nullptr, false},
+      {"FileSave", "&Save", &TPelorinForm::FileSaveClick, false},
+      {"SaveAs", "Save &As...", &TPelorinForm::SaveAsClick, false},
+      {"N2", nullptr, nullptr, false},
+      {"FilePrint", "&Print", &TPelorinForm::FilePrintClick, false},
+      {"N3", nullptr, nullptr, false},
+      {"ExitMenuItem", "E&xit", &TPelorinForm::ExitMenuItemClick, true}}},
+    {"AddMenuItem", "&Add",
+     {{"AddCut", "&Cut Process", &TPelorinForm::AddCutClick, false},
+      {"AddMark", "&Scribe Process", &TPelorinForm::AddMarkClick, false},
+      {"N4", nullptr, nullptr, false},
+      {"AddPointProcess", "&Point Process", &TPelorinForm::AddPointProcessClick, false}}},
+    {"DeleteMenuItem", "&Delete",
+     {{"DelCutProcess", "&Cut Process", &TPelorinForm::DelCutProcessClick, false},
+      {"DelMarkProcess", "&Scribe Process", &TPelorinForm::DelMarkProcessClick, false},
+      {"N5", nullptr, nullptr, false},
+      {"DelPointProcess", "&Point Process", &TPelorinForm::DelPointProcessClick, false}}},
+    {"HelpMenuItem", "&Help", {{"AboutPelorin1", "&About Pelorin...", &TPelorinForm::AboutPelorin1Click, true}}},
+};
+
+struct ToolButton {
+    const char *objectName;
+    int image;
+    const char *hint;
+    void (TPelorinForm::*handler)();
+    bool enabledAtStart;
+};
+
+const ToolButton kToolButtons[] = {
+    {"OpenButton", 0, "Open KVD file", &TPelorinForm::OpenClick, true},
+    {"FileSaveBtn", 1, "Save KVD file", &TPelorinForm::FileSaveClick, false},
+    {"PrintBtn", 2, "Print", &TPelorinForm::FilePrintClick, false},
+};
+
+} // namespace
+
+TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
+    : QMainWindow(parent), m_platform(platform)
+{
+    setObjectName(QStringLiteral("PelorinForm"));
+    // System menu and minimise only: the window keeps its size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(programIcon());
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_client->setFixedSize(ClientWidth, ClientHeight);
+    m_client->setAutoFillBackground(true);
+    setCentralWidget(m_client);
+
+    buildMenus();
+    buildToolBar();
+    buildPages();
+
+    auto *layout = new QVBoxLayout(m_client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_bevel);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(PageControl);
+
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    setWindowTitle(kTitlePrefix + QStringLiteral("<untitled>[*]"));
+
+    m_aboutForm = new TAboutForm(this);
+}
+
+TPelorinForm::~TPelorinForm() = default;
+
+void TPelorinForm::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    for (const Menu &menu : kMenus) {
+        QMenu *qmenu = bar->addMenu(QString::fromLatin1(menu.caption));
+        qmenu->setObjectName(QLatin1String(menu.objectName));
+        for (const MenuItem &item : menu.items) {
+            QAction *action = item.caption ? qmenu->addAction(QString::fromLatin1(item.caption)) : qmenu->addSeparator();
+            action->setObjectName(QLatin1String(item.objectName));
+            if (!item.caption)
+                continue;
+            action->setEnabled(item.enabledAtStart);
+            connect(action, &QAction::triggered, this, item.handler);
+        }
+    }
+    m_fileSave = findChild<QAction *>(QStringLiteral("FileSave"));
+    m_saveAs = findChild<QAction *>(QStringLiteral("SaveAs"));
+    m_filePrint = findChild<QAction *>(QStringLiteral("FilePrint"));
+}
+
+void TPelorinForm::buildToolBar()
+{
+    m_bevel = new QFrame(m_client);
+    m_bevel->setObjectName(QStringLiteral("Bevel"));
+    m_bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    m_bevel->setFixedHeight(BevelHeight);
+
+    m_toolBar = new QToolBar(m_client);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setFixedHeight(ToolBarHeight);
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setContentsMargins(0, 0, 0, 0);
+    QToolButton **members[] = {&m_openButton, &m_fileSaveBtn, &m_printBtn};
+    int i = 0;
+    for (const ToolButton &b : kToolButtons) {
+        auto *button = new QToolButton(m_toolBar);
+        button->setObjectName(QLatin1String(b.objectName));
+        button->setIcon(toolBarIcon(b.image));
+        button->setToolTip(QString::fromLatin1(b.hint));
+        button->setAutoRaise(true);
+        button->setFixedSize(23, 22);
+        button->setEnabled(b.enabledAtStart);
+        connect(button, &QToolButton::clicked, this, b.handler);
+        m_toolBar->addWidget(button);
+        *members[i++] = button;
+    }
+}
+
+void TPelorinForm::buildPages()
+{
+    PageControl = new QTabWidget(m_client);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setUsesScrollButtons(false);
+
+    NumericFormatTabPage = new NumericFormatTab(PageControl);
+    CutMarkTabPage = new CutMarkTab(PageControl);
+    CodesTabPage = new CodesTab(PageControl);
+    MiscSetTabPage = new MiscSetTab(PageControl);
+    const struct {
+        TabPage *page;
+        const char *objectName;
+        const char *caption;
+    } pages[] = {
+        {NumericFormatTabPage, "NumericFormatTab", "Numeric Format"},
+        {CutMarkTabPage, "CutMarkTab", "Cutting/Scribing"},
+        {CodesTabPage, "CodesTab", " Point Process Codes"},
+        {MiscSetTabPage, "MiscSetTab", "Misc. Settings"},
+    };
+    for (const auto &p : pages) {
+        p.page->setObjectName(QLatin1String(p.objectName));
+        // A disabled page can still be brought to the front by its tab.
+        p.page->setEnabled(false);
+        PageControl->addTab(p.page, QString::fromLatin1(p.caption));
+        connect(p.page, &TabPage::boxChanged, this, &TPelorinForm::EditR1C1B1Change);
+        connect(p.page, &TabPage::groupClicked, this, &TPelorinForm::RadGroupImpDecClick);
+    }
+
+    auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
+    m_cutScribe.emplace(*CutMarkTabPage, action("AddCut"), action("AddMark"), action("DelCutProcess"),
+                        action("DelMarkProcess"));
+    m_points.emplace(*CodesTabPage, action("AddPointProcess"), action("DelPointProcess"));
+}
+
+QString TPelorinForm::caption() const
+{
+    return windowTitle().remove(QStringLiteral("[*]"));
+}
+
+void TPelorinForm::setCaptionPath(const QString &path)
+{
+    setWindowTitle(kTitlePrefix + path + QStringLiteral("[*]"));
+}
+
+void TPelorinForm::setModified(bool modified)
+{
+    Modified = modified;
+    m_fileSaveBtn->setEnabled(modified);
+    m_fileSave->setEnabled(modified);
+    setWindowModified(modified);
+}
+
+void TPelorinForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Only the first show: a later one (after minimising) must not drop the loaded state.
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TPelorinForm::FormShow()
+{
+    PagesLoaded = false;
+    setModified(false);
+    PageControl->setCurrentIndex(0);
+}
+
+void TPelorinForm::closeEvent(QCloseEvent *event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TPelorinForm::FormCloseQuery()
+{
+    return settleChanges();
+}
+
+void TPelorinForm::EditR1C1B1Change()
+{
+    if (PagesLoaded)
+        setModified(true);
+}
+
+void TPelorinForm::RadGroupImpDecClick()
+{
+    if (PagesLoaded)
+        setModified(true);
+}
+
+bool TPelorinForm::settleChanges()
+{
+    if (!Modified)
+        return true;
+    switch (m_platform.askSaveChanges(this, CurrentFileName)) {
+    case Platform::Answer::Yes:
+        // A failed save ends the asking command, whatever failed: going on would drop
+        // the changes the user just asked to keep.
+        return save();
+    case Platform::Answer::No:
+        return true;
+    case Platform::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TPelorinForm::OpenClick()
+{
+    if (!settleChanges())
+        return;
+    const QString path = m_platform.openFileName(this);
+    if (path.isEmpty())
+        return;
+    openPath(path);
+}
+
+void TPelorinForm::openPath(const QString &path)
+{
+    // Read into a scratch record: a file that fails to open or read changes nothing.
+    kvd::DefinitionRecord read;
+    if (const auto error = kvd::readRecordFile(path, read)) {
+        showFileError(*error, path);
+        return;
+    }
+    m_record = read;
+    CurrentFileName = path;
+    setCaptionPath(path);
+    setModified(false);
+
+    PagesLoaded = false;
+    PageControl->setCurrentIndex(0);
+    ResetProcessColumns(*CutMarkTabPage, *CodesTabPage);
+    NumericFormatTabPage->LoadNumericFormatTab(m_record);
+    m_cutScribe->LoadCutMarkTab(m_record);
+    MiscSetTabPage->LoadMiscSetTab(m_record);
+    m_points->LoadCodesTab(m_record);
+    EnableAfterLoad();
+    PagesLoaded = true;
+}
+
+void TPelorinForm::EnableAfterLoad()
+{
+    for (int i = 0; i < PageControl->count(); ++i)
+        PageControl->widget(i)->setEnabled(true);
+    m_saveAs->setEnabled(true);
+    m_filePrint->setEnabled(true);
+    m_fileSave->setEnabled(false);
+    m_fileSaveBtn->setEnabled(false);
+    m_printBtn->setEnabled(true);
+}
+
+std::optional<QString> TPelorinForm::StoreAllPages()
+{
+    if (auto error = NumericFormatTabPage->StoreNumericFormatTab(m_record))
+        return error;
+    m_cutScribe->StoreCutMarkTab(m_record);
+    m_points->StoreCodesTab(m_record);
+    MiscSetTabPage->StoreMiscSetTab(m_record);
+    return std::nullopt;
+}
+
+void TPelorinForm::FileSaveClick()
+{
+    save();
+}
+
+bool TPelorinForm::save()
+{
+    if (const auto message = StoreAllPages()) {
+        showDefaultError(*message);
+        return false;
+    }
+    if (const auto error = kvd::writeRecordInPlace(CurrentFileName, m_record)) {
+        showFileError(*error, CurrentFileName);
+        return false;
+    }
+    setModified(false);
+    return true;
+}
+
+void TPelorinForm::SaveAsClick()
+{
+    const QString path = m_platform.saveFileName(this);
+    if (path.isEmpty())
+        return;
+    if (const auto message = StoreAllPages()) {
+        showDefaultError(*message);
+        return;
+    }
+    if (const auto error = kvd::writeRecordNew(path, m_record)) {
+        showFileError(*error, path);
+        return;
+    }
+    CurrentFileName = path;
+    setCaptionPath(path);
+    setModified(false);
+}
+
+void TPelorinForm::ExitMenuItemClick()
+{
+    if (!settleChanges())
+        return;
+    setModified(false);
+    close();
+}
+
+void TPelorinForm::showFileError(const kvd::FileError &error, const QString &path)
+{
+    if (error.kind == kvd::FileError::NotOpened)
+        m_platform.errorBox(this, path + QStringLiteral(" could not be opened"));
+    else
+        showDefaultError(error.message());
+}
+
+void TPelorinForm::showDefaultError(const QString &message)
+{
+    // A message gets a full stop unless it already ends in one or in a character sorting before it.
+    QString text = message;
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        text += QLatin1Char('.');
+    m_platform.defaultErrorBox(this, text);
+}
+
+void TPelorinForm::AddCutClick() { m_cutScribe->AddCutClick(); }
+void TPelorinForm::AddMarkClick() { m_cutScribe->AddMarkClick(); }
+void TPelorinForm::DelCutProcessClick() { m_cutScribe->DelCutProcessClick(); }
+void TPelorinForm::DelMarkProcessClick() { m_cutScribe->DelMarkProcessClick(); }
+void TPelorinForm::AddPointProcessClick() { m_points->AddPointProcessClick(); }
+void TPelorinForm::DelPointProcessClick() { m_points->DelPointProcessClick(); }

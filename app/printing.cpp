@@ -1,0 +1,7 @@
+#include "pelorinform.h"
+
+#include "platform/platform.h"
+
+void TPelorinForm::FilePrintClick()
+{
+}

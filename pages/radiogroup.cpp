@@ -1,0 +1,42 @@
+#include "radiogroup.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QRadioButton>
+
+RadioGroup::RadioGroup(QWidget *parent, const QString &item0, const QString &item1)
+    : QGroupBox(parent), m_buttons(new QButtonGroup(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 2, 4, 2);
+    layout->setSpacing(4);
+    const QString items[] = {item0, item1};
+    for (int i = 0; i < 2; ++i) {
+        auto *button = new QRadioButton(items[i], this);
+        m_buttons->addButton(button, i);
+        layout->addWidget(button, 1);
+    }
+    m_buttons->button(0)->setChecked(true);
+    connect(m_buttons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            emit clicked();
+    });
+}
+
+int RadioGroup::itemIndex() const
+{
+    return m_buttons->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index)
+{
+    if (QAbstractButton *button = m_buttons->button(index))
+        button->setChecked(true);
+}
+
+QString RadioGroup::itemText(int index) const
+{
+    QAbstractButton *button = m_buttons->button(index);
+    return button ? button->text() : QString();
+}

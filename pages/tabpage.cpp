@@ -1,0 +1,43 @@
+#include "tabpage.h"
+
+#include "codeedit.h"
+#include "radiogroup.h"
+
+#include <QLabel>
+
+TabPage::TabPage(QWidget *parent) : QWidget(parent)
+{
+    // The pages were laid out for an 8-point face 11 pixels high at 96 dpi.
+    QFont face(QStringLiteral("MS Sans Serif"));
+    face.setStyleHint(QFont::SansSerif);
+    face.setPixelSize(11);
+    setFont(face);
+}
+
+CodeEdit *TabPage::addEdit(const char *objectName, QRect geometry, int limit, bool lineFeedKey)
+{
+    auto *edit = new CodeEdit(this, limit, lineFeedKey ? CodeEdit::LineFeedKey::On : CodeEdit::LineFeedKey::Off);
+    edit->setObjectName(QLatin1String(objectName));
+    edit->setGeometry(geometry);
+    connect(edit, &QLineEdit::textChanged, this, &TabPage::boxChanged);
+    return edit;
+}
+
+RadioGroup *TabPage::addRadioGroup(const char *objectName, QRect geometry, const QString &item0, const QString &item1)
+{
+    auto *group = new RadioGroup(this, item0, item1);
+    group->setObjectName(QLatin1String(objectName));
+    group->setGeometry(geometry);
+    connect(group, &RadioGroup::clicked, this, &TabPage::groupClicked);
+    return group;
+}
+
+QLabel *TabPage::addLabel(const char *objectName, const QString &caption, QPoint topLeft)
+{
+    auto *label = new QLabel(caption, this);
+    label->setObjectName(QLatin1String(objectName));
+    label->move(topLeft);
+    label->adjustSize();
+    label->resize(label->width(), 17);
+    return label;
+}

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the editor.
+set -euo pipefail
+cd "$(dirname "$0")"
+. tools/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}"
+cmake -S . -B build -DPELORIN_TESTS=OFF >/dev/null
+cmake --build build --target pelorin -j"$(nproc)"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "no display: set DISPLAY, or run it under xvfb-run" >&2
+    exit 1
+fi
+exec build/pelorin "$@"
