@@ -36,14 +36,22 @@ int FileError::codeForErrno(int error)
     case EROFS: return AccessDenied;
     case ENOSPC:
     case EDQUOT: return DiskFull;
-    default: return error;
+    default: return 0;
     }
+}
+
+FileError FileError::fromErrno(int error)
+{
+    const int code = codeForErrno(error);
+    if (code)
+        return io(code);
+    return {Io, error, QStringLiteral("I/O error %1").arg(error)};
 }
 
 namespace {
 
-FileError notOpened() { return {FileError::NotOpened, 0}; }
-FileError ioFromErrno() { return {FileError::Io, FileError::codeForErrno(errno)}; }
+FileError notOpened() { return FileError::notOpened(); }
+FileError ioFromErrno() { return FileError::fromErrno(errno); }
 
 bool hasWriteBit(const struct stat &st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
 
@@ -81,7 +89,7 @@ std::optional<FileError> writeWhole(int fd, const DefinitionRecord &record)
             return ioFromErrno();
         }
         if (n == 0)
-            return FileError{FileError::Io, FileError::DiskFull};
+            return FileError::io(FileError::DiskFull);
         done += n;
     }
     return std::nullopt;
@@ -114,7 +122,7 @@ std::optional<FileError> readRecordFile(const QString &path, DefinitionRecord &o
             break;
         }
         if (n == 0) {
-            error = FileError{FileError::Io, FileError::ReadBeyondEnd};
+            error = FileError::io(FileError::ReadBeyondEnd);
             break;
         }
         done += n;

@@ -18,6 +18,7 @@ struct FileError {
     };
     Kind kind;
     int code; // one of the codes below, or the system's own error number
+    QString text;
 
     static constexpr int FileNotFound = 2;
     static constexpr int InvalidFilename = 3;
@@ -27,9 +28,16 @@ struct FileError {
     static constexpr int DiskFull = 101;
     static constexpr int InvalidNumericInput = 106;
 
-    QString message() const { return ioMessage(code); }
+    QString message() const { return text; }
     static QString ioMessage(int code);
+    // The table code for a system error, or 0 when it has none.
     static int codeForErrno(int error);
+
+    static FileError notOpened() { return {NotOpened, 0, QString()}; }
+    static FileError io(int code) { return {Io, code, ioMessage(code)}; }
+    // A system error without a table code keeps its own number, which may coincide with a
+    // table code (EIO is 5): its message is then "I/O error 5", not "File access denied".
+    static FileError fromErrno(int error);
 };
 
 // Open reads into `out` only when the whole record was read; on failure `out` is untouched.

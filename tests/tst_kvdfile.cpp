@@ -1,0 +1,201 @@
+#include "record/kvdfile.h"
+#include "support/harness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kvd;
+
+namespace {
+
+QByteArray pattern(int size)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char(i * 7 + 3);
+    return b;
+}
+
+DefinitionRecord recordOf(char byte)
+{
+    return DefinitionRecord::fromBytes(QByteArray(RecordSize, byte));
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+} // namespace
+
+class KvdFileTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messages_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("2") << 2 << QStringLiteral("File not found");
+        QTest::newRow("3") << 3 << QStringLiteral("Invalid filename");
+        QTest::newRow("4") << 4 << QStringLiteral("Too many open files");
+        QTest::newRow("5") << 5 << QStringLiteral("File access denied");
+        QTest::newRow("100") << 100 << QStringLiteral("Read beyond end of file");
+        QTest::newRow("101") << 101 << QStringLiteral("Disk full");
+        QTest::newRow("106") << 106 << QStringLiteral("Invalid numeric input");
+        QTest::newRow("other") << 23 << QStringLiteral("I/O error 23");
+    }
+    void messages()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QCOMPARE(FileError::ioMessage(code), message);
+    }
+
+    void systemErrors_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("code");
+        QTest::newRow("ENOENT") << int(ENOENT) << 2;
+        QTest::newRow("EACCES") << int(EACCES) << 5;
+        QTest::newRow("EPERM") << int(EPERM) << 5;
+        QTest::newRow("EROFS") << int(EROFS) << 5;
+        QTest::newRow("EMFILE") << int(EMFILE) << 4;
+        QTest::newRow("ENOSPC") << int(ENOSPC) << 101;
+        QTest::newRow("EDQUOT") << int(EDQUOT) << 101;
+        QTest::newRow("EIO") << int(EIO) << 0;
+        QTest::newRow("ENETUNREACH") << int(ENETUNREACH) << 0;
+    }
+    void systemErrors()
+    {
+        QFETCH(int, error);
+        QFETCH(int, code);
+        QCOMPARE(FileError::codeForErrno(error), code);
+        const FileError e = FileError::fromErrno(error);
+        QCOMPARE(e.message(), code ? FileError::ioMessage(code) : QStringLiteral("I/O error %1").arg(error));
+    }
+
+    void readsOnlyWholeRecords_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("reads");
+        QTest::newRow("empty") << 0 << false;
+        QTest::newRow("one short") << RecordSize - 1 << false;
+        QTest::newRow("exact") << RecordSize << true;
+        QTest::newRow("longer") << 5000 << true;
+    }
+    void readsOnlyWholeRecords()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, reads);
+        TestFiles files;
+        const QString path = files.write(QStringLiteral("a.kvd"), pattern(size));
+        DefinitionRecord out = recordOf('Q');
+        const auto error = readRecordFile(path, out);
+        if (reads) {
+            QVERIFY(!error);
+            QCOMPARE(out.toBytes(), pattern(size).left(RecordSize));
+        } else {
+            QVERIFY(error);
+            QCOMPARE(int(error->kind), int(FileError::Io));
+            QCOMPARE(error->code, 100);
+            QCOMPARE(out, recordOf('Q')); // a short read changes nothing
+        }
+    }
+
+    void unopenableFiles()
+    {
+        TestFiles files;
+        const QString readOnly = files.write(QStringLiteral("ro.kvd"), pattern(RecordSize));
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QStringList paths = {files.path(QStringLiteral("missing.kvd")), files.path(QStringLiteral("no/such/dir.kvd")),
+                                   files.path(QString()), readOnly};
+        for (const QString &path : paths) {
+            DefinitionRecord out;
+            const auto read = readRecordFile(path, out);
+            QVERIFY2(read && read->kind == FileError::NotOpened, qPrintable(path));
+            const auto write = writeRecordInPlace(path, recordOf('w'));
+            QVERIFY2(write && write->kind == FileError::NotOpened, qPrintable(path));
+        }
+        QVERIFY(!QFile::exists(files.path(QStringLiteral("missing.kvd")))); // Save never creates a file
+        QCOMPARE(TestFiles::read(readOnly), pattern(RecordSize));
+    }
+
+    void saveInPlaceKeepsTheTailAndGrowsShortFiles()
+    {
+        TestFiles files;
+        const QString longer = files.write(QStringLiteral("long.kvd"), pattern(5000));
+        QVERIFY(!writeRecordInPlace(longer, recordOf('r')));
+        QCOMPARE(TestFiles::read(longer), QByteArray(RecordSize, 'r') + pattern(5000).mid(RecordSize));
+
+        const QString shorter = files.write(QStringLiteral("short.kvd"), pattern(100));
+        QVERIFY(!writeRecordInPlace(shorter, recordOf('s')));
+        QCOMPARE(TestFiles::read(shorter), QByteArray(RecordSize, 's'));
+    }
+
+    void saveInPlaceOnAFullDevice()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full here");
+        DefinitionRecord out = recordOf('x');
+        QVERIFY(!readRecordFile(QStringLiteral("/dev/full"), out)); // it reads as zeros
+        QCOMPARE(out, DefinitionRecord());
+        const auto error = writeRecordInPlace(QStringLiteral("/dev/full"), out);
+        QVERIFY(error);
+        QCOMPARE(int(error->kind), int(FileError::Io));
+        QCOMPARE(error->message(), QStringLiteral("Disk full"));
+    }
+
+    void saveAsReplacesWholeFiles()
+    {
+        TestFiles files;
+        const QString existing = files.write(QStringLiteral("old.kvd"), pattern(5000));
+        QVERIFY(QFile::setPermissions(existing, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const mode_t before = modeOf(existing);
+        QVERIFY(!writeRecordNew(existing, recordOf('n')));
+        QCOMPARE(TestFiles::read(existing), QByteArray(RecordSize, 'n'));
+        QCOMPARE(modeOf(existing), before);
+
+        const QString fresh = files.path(QStringLiteral("new.kvd"));
+        QVERIFY(!writeRecordNew(fresh, recordOf('f')));
+        QCOMPARE(TestFiles::read(fresh), QByteArray(RecordSize, 'f'));
+
+        // Nothing but the target is left in the folder.
+        QCOMPARE(QDir(QFileInfo(fresh).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void saveAsThroughALinkKeepsTheLink()
+    {
+        TestFiles files;
+        const QString target = files.write(QStringLiteral("target.kvd"), pattern(RecordSize));
+        const QString link = files.path(QStringLiteral("link.kvd"));
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(!writeRecordNew(link, recordOf('l')));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::read(target), QByteArray(RecordSize, 'l'));
+    }
+
+    void saveAsRefusalsLeaveFilesAlone()
+    {
+        TestFiles files;
+        const QString readOnly = files.write(QStringLiteral("ro.kvd"), pattern(RecordSize));
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner));
+        const QString folder = files.path(QStringLiteral("folder.kvd"));
+        QVERIFY(QDir().mkdir(folder));
+        for (const QString &path : {readOnly, folder, files.path(QStringLiteral("missing/x.kvd"))}) {
+            const auto error = writeRecordNew(path, recordOf('z'));
+            QVERIFY2(error && error->kind == FileError::NotOpened, qPrintable(path));
+        }
+        QCOMPARE(TestFiles::read(readOnly), pattern(RecordSize));
+    }
+};
+
+QTEST_MAIN(KvdFileTest)
+#include "tst_kvdfile.moc"
