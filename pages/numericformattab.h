@@ -2,9 +2,14 @@
 
 #include "tabpage.h"
 
+#include <QtGlobal>
+
 #include <optional>
+#include <vector>
 
 namespace kvd { class DefinitionRecord; }
+class CodeEdit;
+class RadioGroup;
 
 // "Numeric Format": controller name, distances, implied decimals, formats and shifts.
 class NumericFormatTab : public TabPage
@@ -17,4 +22,24 @@ public:
     void LoadNumericFormatTab(const kvd::DefinitionRecord &record);
     // The message of the first box in store order whose text does not convert.
     std::optional<QString> StoreNumericFormatTab(kvd::DefinitionRecord &record);
+
+    // Taken from the regional settings at start and on every change of them.
+    QChar decimalSeparator() const { return m_separator; }
+    void setDecimalSeparator(QChar separator) { m_separator = separator; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Box {
+        CodeEdit *edit = nullptr;
+        RadioGroup *group = nullptr;
+        // A real box's text as loaded (or last stored) and the field's bytes then: an
+        // unchanged text writes those bytes back, so display rounding never reaches the file.
+        std::optional<QString> shownText;
+        quint64 bits = 0;
+    };
+
+    std::vector<Box> m_boxes; // one per binding, in the binding table's order
+    QChar m_separator;
 };
