@@ -13,6 +13,7 @@ class CutMarkTab;
 class MiscSetTab;
 class NumericFormatTab;
 class Platform;
+class PrintTarget;
 class QAction;
 class QFrame;
 class QTabWidget;
@@ -84,6 +85,9 @@ private:
     std::optional<QString> StoreAllPages();
     void showFileError(const kvd::FileError &error, const QString &path);
     void showDefaultError(const QString &message);
+    // Prints the client area's image as a job of its own, or onto the current page of an
+    // open job when `ownJob` is false. Returns the printing layer's message, empty on success.
+    QString PrintWindowImage(PrintTarget &printer, bool ownJob);
 
     Platform &m_platform;
     kvd::DefinitionRecord m_record;
