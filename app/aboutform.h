@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+class QLabel;
+class QPushButton;
+
 // The about box, created hidden at start and shown modally from the Help menu.
 class TAboutForm : public QDialog
 {
@@ -10,6 +13,15 @@ class TAboutForm : public QDialog
 public:
     explicit TAboutForm(QWidget *parent = nullptr);
 
+    QLabel *ProgramIcon = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Version = nullptr;
+    QLabel *Notice = nullptr;
+    QPushButton *OKButton = nullptr;
+
 public slots:
     void OKButtonClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
