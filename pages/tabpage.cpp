@@ -7,8 +7,11 @@
 
 TabPage::TabPage(QWidget *parent) : QWidget(parent)
 {
-    // The pages were laid out for an 8-point face 11 pixels high at 96 dpi.
-    QFont face(QStringLiteral("MS Sans Serif"));
+    // The pages were laid out for an 8-point face 11 pixels high at 96 dpi; the
+    // fallbacks are the nearest in width found on Linux desktops.
+    QFont face;
+    face.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
     face.setStyleHint(QFont::SansSerif);
     face.setPixelSize(11);
     setFont(face);

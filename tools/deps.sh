@@ -18,3 +18,5 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev)
+# The pages were laid out for a narrow sans face; Liberation Sans is the nearest.
+RUN_PACKAGES=(fonts-liberation2)
