@@ -3,7 +3,7 @@
 #include "platform/platform.h"
 
 #include <QImage>
-#include <QList>
+#include <QMap>
 #include <QRect>
 
 #include <functional>
@@ -11,32 +11,17 @@
 // What a print sent to the printer, kept by the test: the printer itself goes away with
 // the print command.
 struct PrintLog {
-    enum Call { Begin, NewPage, Draw, End };
-    struct Drawing {
-        QRect target;
-        QImage image;
-    };
-    struct Job {
-        QList<Drawing> drawings;
-        int pages = 1;
-        bool ended = false;
-    };
-    // The `nth` call of this kind (counted from 1) fails with `message`.
-    struct Failure {
-        Call call;
-        int nth;
-        QString message;
-    };
-
-    QList<Call> calls;
-    QList<Job> jobs;
-    QList<Failure> failures;
+    // One letter a call: B begin job, P new page, D draw, E end job.
+    QString calls;
+    QList<QRect> targets;
+    QList<QImage> images;
+    // A call and its count from 1 ("B2": the second job's start) mapped to its failure.
+    QMap<QString, QString> failures;
     // Run while each image is drawn, with the drawing's number counted from 0.
     std::function<void(int)> whileDrawing;
 
     // A factory for ScriptedPlatform::printer.
     std::function<std::unique_ptr<PrintTarget>()> printer(int dpiX, int dpiY, bool toFile = false);
-    QList<QRect> targets() const;
 };
 
 class RecordingPrinter : public PrintTarget
@@ -53,8 +38,8 @@ public:
     QString endJob() override;
 
 private:
-    // Records the call; the scripted failure's message if this one fails.
-    QString call(PrintLog::Call call);
+    // Records the call, checking it may come now; the scripted failure's message if it fails.
+    QString call(char letter, bool inJob);
 
     PrintLog &m_log;
     int m_dpiX;
