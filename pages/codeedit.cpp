@@ -12,6 +12,7 @@ public:
     {
         if (m_edit->m_loading)
             return Acceptable;
+        const qsizetype proposed = input.size();
         // A record stores one byte per character; anything else would be saved changed.
         for (int i = int(input.size()) - 1; i >= 0; --i) {
             const char16_t c = input.at(i).unicode();
@@ -21,7 +22,7 @@ public:
                     --pos;
             }
         }
-        const int before = m_edit->m_committedLength;
+        const int before = int(m_edit->m_committed.size());
         const int allowed = qMax(m_edit->m_limit, before);
         if (input.size() > m_edit->m_limit && input.size() > before) {
             // Keep as much of what was just inserted (it ends at the caret) as fits.
@@ -31,6 +32,10 @@ public:
             if (input.size() > allowed)
                 return Invalid;
         }
+        // Nothing of the insertion is left: refusing it lets the box undo the keystroke
+        // without reporting a change, so a full box does not mark the document modified.
+        if (input.size() < proposed && input == m_edit->m_committed)
+            return Invalid;
         return Acceptable;
     }
 
@@ -42,7 +47,7 @@ CodeEdit::CodeEdit(QWidget *parent, int limit, LineFeedKey lineFeedKey)
     : QLineEdit(parent), m_limit(limit), m_lineFeedKey(lineFeedKey)
 {
     setValidator(new CodeEditValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString &t) { m_committedLength = int(t.size()); });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &t) { m_committed = t; });
 }
 
 void CodeEdit::loadText(const QString &text)

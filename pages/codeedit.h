@@ -29,7 +29,7 @@ private:
     int m_limit;
     LineFeedKey m_lineFeedKey;
     bool m_loading = false;
-    int m_committedLength = 0;
+    QString m_committed; // the text before the change being validated
 };
 
 // The key handler of every code box: Ctrl alone with Enter appends a line feed when the

@@ -5,14 +5,95 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 CutScribeList::CutScribeList(CutMarkTab &page, QAction *addCut, QAction *addMark, QAction *delCut, QAction *delMark)
     : m_page(page), m_addCut(addCut), m_addMark(addMark), m_delCut(delCut), m_delMark(delMark)
 {
 }
 
-void CutScribeList::LoadCutMarkTab(const kvd::DefinitionRecord &) {}
-void CutScribeList::StoreCutMarkTab(kvd::DefinitionRecord &) const {}
-void CutScribeList::AddCutClick() {}
-void CutScribeList::AddMarkClick() {}
-void CutScribeList::DelCutProcessClick() {}
-void CutScribeList::DelMarkProcessClick() {}
+void CutScribeList::LoadCutMarkTab(const kvd::DefinitionRecord &record)
+{
+    // There is always a cut process: a negative count from a damaged file would leave
+    // column 1 showing the previous file's codes and saving them into this one.
+    CutIndex = std::max<int>(record.integer(kvd::Field::CutProcessIndex), 0);
+    ScribeIndex = record.integer(kvd::Field::ScribeProcessIndex);
+    const int cuts = CutIndex + 1;
+    const int scribes = ScribeIndex + 1;
+
+    if (scribes == 0)
+        m_addMark->setEnabled(true);
+    m_delCut->setEnabled(cuts >= 2);
+    m_delMark->setEnabled(scribes >= 1);
+
+    // Counts beyond the columns there are only repeat the last column's step.
+    for (int i = 1; i <= std::min(cuts, 3); ++i) {
+        m_page.fillColumn(i, record);
+        if (i == 1)
+            m_page.activateColumn1();
+        else
+            m_page.ShowProcessColumn(i);
+        m_addCut->setEnabled(i < 3);
+    }
+    for (int j = 1; j <= std::min(scribes, 2); ++j) {
+        const int c = kvd::FirstScribeSlot + j - 1;
+        m_page.fillColumn(c, record);
+        m_page.ShowProcessColumn(c);
+        m_addMark->setEnabled(j < 2);
+    }
+}
+
+void CutScribeList::StoreCutMarkTab(kvd::DefinitionRecord &record) const
+{
+    record.setInteger(kvd::Field::CutProcessIndex, static_cast<qint16>(CutIndex));
+    record.setInteger(kvd::Field::ScribeProcessIndex, static_cast<qint16>(ScribeIndex));
+    m_page.storeBoxes(record);
+}
+
+void CutScribeList::AddCutClick()
+{
+    ++CutIndex;
+    if (CutIndex == 1) {
+        m_page.ShowProcessColumn(2);
+    } else {
+        m_page.ShowProcessColumn(3);
+        m_addCut->setEnabled(false);
+    }
+    m_delCut->setEnabled(true);
+}
+
+void CutScribeList::AddMarkClick()
+{
+    ++ScribeIndex;
+    if (ScribeIndex == 0) {
+        m_page.ShowProcessColumn(4);
+    } else {
+        m_page.ShowProcessColumn(5);
+        m_addMark->setEnabled(false);
+    }
+    m_delMark->setEnabled(true);
+}
+
+void CutScribeList::DelCutProcessClick()
+{
+    if (CutIndex == 1) {
+        m_page.HideProcessColumn(2);
+        m_delCut->setEnabled(false);
+    } else {
+        m_page.HideProcessColumn(3);
+        m_addCut->setEnabled(true);
+    }
+    --CutIndex;
+}
+
+void CutScribeList::DelMarkProcessClick()
+{
+    if (ScribeIndex == 0) {
+        m_page.HideProcessColumn(4);
+        m_delMark->setEnabled(false);
+    } else {
+        m_page.HideProcessColumn(5);
+        m_addMark->setEnabled(true);
+    }
+    --ScribeIndex;
+}

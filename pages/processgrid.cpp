@@ -1,0 +1,127 @@
+#include "processgrid.h"
+
+#include "codeedit.h"
+#include "record/definitionrecord.h"
+
+namespace {
+
+constexpr int FirstLeft = 112;
+constexpr int ColumnPitch = 104;
+constexpr int BoxPitch = 20;
+constexpr int BoxWidth = 81;
+constexpr int BoxHeight = 21;
+constexpr int LabelLeft = 24;
+constexpr int CodeLimit = 9;
+
+QByteArray boxName(const GridRow &row, int column, int box)
+{
+    QByteArray name = QByteArray(row.namePrefix) + QByteArray::number(column);
+    if (row.boxTag)
+        name += QByteArray(row.boxTag) + QByteArray::number(box);
+    return name + row.nameSuffix;
+}
+
+void setBase(CodeEdit *box, const QColor &colour)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, colour);
+    box->setPalette(palette);
+}
+
+} // namespace
+
+void ProcessColumn::show()
+{
+    for (const Box &b : m_boxes)
+        b.edit->setVisible(true);
+}
+
+void ProcessColumn::hideThenEmpty()
+{
+    for (const Box &b : m_boxes)
+        b.edit->setVisible(false);
+    for (const Box &b : m_boxes)
+        b.edit->setText(QString());
+}
+
+void ProcessColumn::activate()
+{
+    for (const Box &b : m_boxes) {
+        b.edit->setEnabled(true);
+        setBase(b.edit, Qt::white);
+    }
+}
+
+void ProcessColumn::deactivateThenEmpty()
+{
+    for (const Box &b : m_boxes) {
+        b.edit->setEnabled(false);
+        setBase(b.edit, b.edit->palette().color(QPalette::Button));
+    }
+    for (const Box &b : m_boxes)
+        b.edit->setText(QString());
+}
+
+void ProcessColumn::fill(const kvd::DefinitionRecord &record)
+{
+    for (const Box &b : m_boxes)
+        b.edit->loadText(record.text(b.field));
+}
+
+void ProcessColumn::store(kvd::DefinitionRecord &record) const
+{
+    for (const Box &b : m_boxes)
+        record.setText(b.field, b.edit->text());
+}
+
+ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initializer_list<GridRow> rows,
+                                 std::initializer_list<GridLabel> labels)
+    : TabPage(parent)
+{
+    // Column by column, row by row: the creation order is the tab order.
+    QWidget *previous = nullptr;
+    for (int c = 1; c <= Columns; ++c) {
+        const int slot = firstSlot + c - 1;
+        for (const GridRow &row : rows) {
+            if (c > row.lastColumn)
+                continue;
+            for (int b = 1; b <= row.boxes; ++b) {
+                const QRect place(FirstLeft + ColumnPitch * (c - 1), row.top + BoxPitch * (b - 1), BoxWidth, BoxHeight);
+                CodeEdit *edit = addEdit(boxName(row, c, b).constData(), place, CodeLimit, row.codes);
+                setBase(edit, Qt::white);
+                if (c > 1)
+                    edit->setVisible(false);
+                if (previous)
+                    QWidget::setTabOrder(previous, edit);
+                previous = edit;
+                m_columns[size_t(c - 1)].add(edit, row.field(b, slot));
+            }
+        }
+    }
+    // Column 1 is the placeholder of the first process until a load activates it.
+    for (int i = 0; i < m_columns[0].size(); ++i) {
+        CodeEdit *edit = m_columns[0].box(i);
+        edit->setEnabled(false);
+        setBase(edit, edit->palette().color(QPalette::Button));
+    }
+    for (const GridLabel &label : labels)
+        addLabel(label.objectName, QString::fromLatin1(label.caption), QPoint(LabelLeft, label.top));
+}
+
+ProcessColumn &ProcessGridPage::column(int c)
+{
+    Q_ASSERT(c >= 1 && c <= Columns);
+    return m_columns[size_t(c - 1)];
+}
+
+const ProcessColumn &ProcessGridPage::column(int c) const
+{
+    Q_ASSERT(c >= 1 && c <= Columns);
+    return m_columns[size_t(c - 1)];
+}
+
+void ProcessGridPage::storeBoxes(kvd::DefinitionRecord &record) const
+{
+    for (const ProcessColumn &col : m_columns)
+        col.store(record);
+}
