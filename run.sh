@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
-cmake -S . -B build -DPELORIN_TESTS=OFF >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build --target pelorin -j"$(nproc)"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "no display: set DISPLAY, or run it under xvfb-run" >&2

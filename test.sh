@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox wmctrl desktop-file-utils
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
