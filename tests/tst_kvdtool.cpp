@@ -1,0 +1,364 @@
+#include "tools/kvdtool/check.h"
+#include "tools/kvdtool/dump.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QTest>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <random>
+
+using namespace kvdtool;
+using kvd::DefinitionRecord;
+using kvd::Field;
+
+Q_DECLARE_METATYPE(std::function<void(kvd::DefinitionRecord &)>)
+using Mutation = std::function<void(DefinitionRecord &)>;
+
+namespace {
+
+DefinitionRecord sample()
+{
+    QFile f(QStringLiteral(KVDTOOL_SOURCE_DIR "/examples/sample.kvd"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("no sample");
+    return DefinitionRecord::fromBytes(f.readAll());
+}
+
+const Entry *find(const QByteArray &name, bool all = false)
+{
+    for (const Entry &e : entries(all))
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+// Reads the escaped form back, so that the tests can tell it loses nothing.
+QByteArray unescape(const QByteArray &text)
+{
+    QByteArray out;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'x') {
+            out += char(text.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        }
+    }
+    return out;
+}
+
+double fromBits(quint64 bits)
+{
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+quint64 bitsOf(double v)
+{
+    quint64 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+void setBytes(DefinitionRecord &r, int offset, const QByteArray &bytes)
+{
+    std::memcpy(r.data() + offset, bytes.constData(), size_t(bytes.size()));
+}
+
+} // namespace
+
+class KvdToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every byte belongs to exactly one line: with --all the whole record, without it
+    // every byte outside the reserved ranges.
+    void entriesCoverTheRecordOnce_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::newRow("shown") << false;
+        QTest::newRow("all") << true;
+    }
+    void entriesCoverTheRecordOnce()
+    {
+        QFETCH(bool, all);
+        std::vector<int> owners(kvd::RecordSize, 0);
+        QSet<QByteArray> names;
+        for (const Entry &e : entries(all)) {
+            QVERIFY2(!names.contains(e.name), e.name.constData());
+            names.insert(e.name);
+            if (e.kind == Entry::Tail)
+                continue;
+            for (int i = e.offset; i < e.offset + e.size; ++i)
+                ++owners[size_t(i)];
+        }
+        for (int i = 0; i < kvd::FieldCount; ++i) {
+            const kvd::FieldSpec &row = kvd::FieldTable[i];
+            const int expected = row.encoding == kvd::Encoding::Reserved && !all ? 0 : 1;
+            for (int b = row.offset; b < row.offset + row.size; ++b)
+                QVERIFY2(owners[size_t(b)] == expected, qPrintable(QStringLiteral("byte %1 (%2)").arg(b).arg(QLatin1String(row.name))));
+        }
+    }
+
+    void processNamesAddressTheirCodes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("cut on seq") << QByteArray("cut[1].OnSeq[2]") << 1424;
+        QTest::newRow("cut off/up") << QByteArray("cut[3].OffUpSeq[3]") << 1654;
+        QTest::newRow("scribe off seq") << QByteArray("scribe[5].OffSeq[3]") << 1774;
+        QTest::newRow("scribe offset on") << QByteArray("scribe[4].OffsetOn[1]") << 2014;
+        QTest::newRow("cut offset off") << QByteArray("cut[3].OffsetOff[2]") << 2404;
+        QTest::newRow("point activate") << QByteArray("point[8].Activate[2]") << 1854;
+        QTest::newRow("point last activate") << QByteArray("point[10].Activate[4]") << 1974;
+        QTest::newRow("point offset on") << QByteArray("point[6].OffsetOn[1]") << 2034;
+        QTest::newRow("point offset off") << QByteArray("point[10].OffsetOff[3]") << 2574;
+        QTest::newRow("before") << QByteArray("scribe[5].BeforeProcess") << 2624;
+        QTest::newRow("after") << QByteArray("point[7].AfterProcess") << 2744;
+        QTest::newRow("name") << QByteArray("point[6].Name") << 836;
+    }
+    void processNamesAddressTheirCodes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, offset);
+        const Entry *e = find(name);
+        QVERIFY2(e, name.constData());
+        QCOMPARE(e->offset, offset);
+        QCOMPARE(e->size, kvd::ShortCodeSize);
+    }
+
+    void dumpOfTheSampleMatchesTheCommittedText()
+    {
+        QFile expected(QStringLiteral(KVDTOOL_SOURCE_DIR "/tests/data/sample.dump"));
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(dumpText(sample(), false), expected.readAll());
+    }
+
+    void namedEscapes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("escaped");
+        QTest::newRow("plain") << QByteArray("G01 X~") << QByteArray("G01 X~");
+        QTest::newRow("line feed") << QByteArray("M08\n") << QByteArray("M08\\n");
+        QTest::newRow("return tab") << QByteArray("\r\t") << QByteArray("\\r\\t");
+        QTest::newRow("quote backslash") << QByteArray("\"\\") << QByteArray("\\\"\\\\");
+        QTest::newRow("control") << QByteArray("\x01\x1f") << QByteArray("\\x01\\x1f");
+        QTest::newRow("delete and high") << QByteArray("\x7f\x80\xe9\xff") << QByteArray("\\x7f\\x80\\xe9\\xff");
+    }
+    void namedEscapes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, escaped);
+        QCOMPARE(escapeText(bytes), escaped);
+    }
+
+    // Every byte value, alone and between letters that could be taken for hex digits,
+    // comes out as printable ASCII and reads back as itself.
+    void everyByteEscapesReversibly()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray bytes = QByteArray("a") + char(b) + "f1";
+            const QByteArray escaped = escapeText(bytes);
+            for (const char c : escaped)
+                QVERIFY2(quint8(c) >= 0x20 && quint8(c) < 0x7f, qPrintable(QString::number(b)));
+            QVERIFY(!escaped.contains('"') || escaped.contains("\\\""));
+            QCOMPARE(unescape(escaped), bytes);
+        }
+    }
+
+    void reals_data()
+    {
+        QTest::addColumn<quint64>("bits");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("2.4") << bitsOf(2.4) << QByteArray("2.4");
+        QTest::newRow("whole") << bitsOf(6.0) << QByteArray("6");
+        QTest::newRow("not rounded") << bitsOf(0.1 + 0.2) << QByteArray("0.30000000000000004");
+        QTest::newRow("page would round") << bitsOf(12.345) << QByteArray("12.345");
+        QTest::newRow("negative zero") << bitsOf(-0.0) << QByteArray("-0");
+        QTest::newRow("largest") << bitsOf(DBL_MAX) << QByteArray("1.7976931348623157e+308");
+        QTest::newRow("smallest") << bitsOf(std::numeric_limits<double>::denorm_min()) << QByteArray("5e-324");
+        QTest::newRow("inf") << bitsOf(HUGE_VAL) << QByteArray("inf");
+        QTest::newRow("-inf") << bitsOf(-HUGE_VAL) << QByteArray("-inf");
+        QTest::newRow("nan") << quint64(0x7ff8000000000000ULL) << QByteArray("nan");
+        QTest::newRow("-nan") << quint64(0xfff8000000000000ULL) << QByteArray("-nan");
+        QTest::newRow("payload") << quint64(0x7ff0000000000001ULL) << QByteArray("nan(0x7ff0000000000001)");
+    }
+    void reals()
+    {
+        QFETCH(quint64, bits);
+        QFETCH(QByteArray, text);
+        QCOMPARE(formatReal(bits), text);
+    }
+
+    void realsReadBackExactly()
+    {
+        std::mt19937_64 random(9);
+        for (int i = 0; i < 20000; ++i) {
+            const quint64 bits = random();
+            if (!std::isfinite(fromBits(bits)))
+                continue;
+            const QByteArray text = formatReal(bits);
+            QCOMPARE(bitsOf(std::strtod(text.constData(), nullptr)), bits);
+        }
+    }
+
+    void jsonHoldsTheSameFields()
+    {
+        DefinitionRecord r = sample();
+        setBytes(r, kvd::spec(Field::StartOfFile).offset, QByteArray("%\n\x01\xe9\"", 6));
+        r.setReal(Field::MinArcRadius, HUGE_VAL);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(dumpJson(r, true), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject o = doc.object();
+        QCOMPARE(o.size(), int(dumpText(r, true).count('\n')));
+        QCOMPARE(o.value(QLatin1String("StartOfFile")).toString(), QString::fromLatin1("%\n\x01\xe9\"", 5));
+        QCOMPARE(o.value(QLatin1String("MinArcRadius")).toString(), QStringLiteral("inf"));
+        QCOMPARE(o.value(QLatin1String("NormalPrecisionInch")).toDouble(), 2.4);
+        QCOMPARE(o.value(QLatin1String("cut[2].OnSeq[2]")).toString(), QStringLiteral("G04P5"));
+        QCOMPARE(o.value(QLatin1String("Reserved62")).toString(), QStringLiteral("0000"));
+    }
+
+    void differencesName_data()
+    {
+        QTest::addColumn<Mutation>("change");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::newRow("none") << Mutation([](DefinitionRecord &) {}) << true << QByteArray();
+        QTest::newRow("text") << Mutation([](DefinitionRecord &r) { r.setText(kvd::scribeSeq(2, 1, 4), QStringLiteral("M14")); })
+                              << false << QByteArray("scribe[4].OffSeq[1]: \"M13\" -> \"M14\"\n");
+        QTest::newRow("real") << Mutation([](DefinitionRecord &r) { r.setReal(Field::MinArcDistance, 0.010000000000000002); })
+                              << false << QByteArray("MinArcDistance: 0.01 -> 0.010000000000000002\n");
+        QTest::newRow("choice kept as stored") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::EssiFormat, 7); })
+                                               << false << QByteArray("EssiFormat: 0 -> 7\n");
+        QTest::newRow("reserved hidden") << Mutation([](DefinitionRecord &r) { r.data()[63] = 0xab; }) << false << QByteArray();
+        QTest::newRow("reserved with all") << Mutation([](DefinitionRecord &r) { r.data()[63] = 0xab; }) << true
+                                           << QByteArray("Reserved62: 0000 -> 00ab\n");
+        QTest::newRow("tail") << Mutation([](DefinitionRecord &r) { r.data()[kvd::spec(Field::EndOfFile).offset + 4] = 'Z'; })
+                              << true << QByteArray("EndOfFile.Tail: (none) -> 00005a\n");
+        // Growing a text over zero bytes is a change of the text alone.
+        QTest::newRow("text over zeros") << Mutation([](DefinitionRecord &r) { r.setText(Field::EndOfFile, QStringLiteral("%%")); })
+                                         << true << QByteArray("EndOfFile: \"%\" -> \"%%\"\n");
+    }
+    void differencesName()
+    {
+        QFETCH(Mutation, change);
+        QFETCH(bool, all);
+        QFETCH(QByteArray, lines);
+        const DefinitionRecord a = sample();
+        DefinitionRecord b = a;
+        change(b);
+        QCOMPARE(diffText(differences(a, b, all)), lines);
+    }
+
+    void slotsInUse_data()
+    {
+        QTest::addColumn<int>("cut");
+        QTest::addColumn<int>("scribe");
+        QTest::addColumn<int>("point");
+        QTest::addColumn<QString>("used"); // one mark per slot 1..10
+        QTest::newRow("fewest") << 0 << -1 << -1 << QStringLiteral("x.........");
+        QTest::newRow("sample") << 1 << 0 << 0 << QStringLiteral("xx.x.x....");
+        QTest::newRow("most") << 2 << 1 << 4 << QStringLiteral("xxxxxxxxxx");
+        QTest::newRow("negative cut keeps the first") << -3 << -5 << -2 << QStringLiteral("x.........");
+        QTest::newRow("beyond the columns") << 9 << 7 << 30 << QStringLiteral("xxxxxxxxxx");
+    }
+    void slotsInUse()
+    {
+        QFETCH(int, cut);
+        QFETCH(int, scribe);
+        QFETCH(int, point);
+        QFETCH(QString, used);
+        DefinitionRecord r;
+        r.setInteger(Field::CutProcessIndex, qint16(cut));
+        r.setInteger(Field::ScribeProcessIndex, qint16(scribe));
+        r.setInteger(Field::PointProcessIndex, qint16(point));
+        QString marks;
+        for (int slot = 1; slot <= 10; ++slot)
+            marks += slotInUse(r, slot) ? QLatin1Char('x') : QLatin1Char('.');
+        QCOMPARE(marks, used);
+    }
+
+    void checkFindings_data()
+    {
+        QTest::addColumn<Mutation>("change");
+        QTest::addColumn<QByteArrayList>("findings");
+        QTest::newRow("clean sample") << Mutation([](DefinitionRecord &) {}) << QByteArrayList();
+        QTest::newRow("cut counter") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::CutProcessIndex, 3); })
+                                     << QByteArrayList{"CutProcessIndex = 3, outside 0..2"};
+        QTest::newRow("scribe counter") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::ScribeProcessIndex, -2); })
+                                        << QByteArrayList{"ScribeProcessIndex = -2, outside -1..1",
+                                                          "scribe[4] holds codes (Name, OnSeq[1], OffSeq[1]) beyond ScribeProcessIndex = -2; the editor's next save clears them"};
+        QTest::newRow("point counter") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::PointProcessIndex, 5); })
+                                       << QByteArrayList{"PointProcessIndex = 5, outside -1..4"};
+        QTest::newRow("choice") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::RapidModal, -1); })
+                                << QByteArrayList{"RapidModal = -1, not 0 or 1; the editor reads it as 0 and saves 0"};
+        QTest::newRow("byte choice") << Mutation([](DefinitionRecord &r) { r.data()[kvd::spec(Field::KerfCompIncludesValue).offset] = 2; })
+                                     << QByteArrayList{"KerfCompIncludesValue = 2, not 0 or 1; the editor reads it as 0 and saves 0"};
+        QTest::newRow("unterminated") << Mutation([](DefinitionRecord &r) { setBytes(r, kvd::afterProcess(1).offset, "M16abcdefg"); })
+                                      << QByteArrayList{"cut[1].AfterProcess = \"M16abcdefg\" has no terminating zero"};
+        QTest::newRow("unterminated name") << Mutation([](DefinitionRecord &r) { setBytes(r, 0, "Plasma Table 2.4 XYZ"); })
+                                           << QByteArrayList{"ControllerName = \"Plasma Table 2.4 XYZ\" has no terminating zero"};
+        QTest::newRow("infinite") << Mutation([](DefinitionRecord &r) { r.setReal(Field::RapidThresholdDistance, -HUGE_VAL); })
+                                  << QByteArrayList{"RapidThresholdDistance = -inf, not a finite number; the editor cannot save it"};
+        QTest::newRow("nan") << Mutation([](DefinitionRecord &r) { r.setRealBits(Field::FeedPrecisionMetric, 0x7ff8000000000000ULL); })
+                             << QByteArrayList{"FeedPrecisionMetric = nan, not a finite number; the editor cannot save it"};
+        QTest::newRow("codes beyond the count")
+            << Mutation([](DefinitionRecord &r) {
+                   r.setText(kvd::activateSeq(1, 8), QStringLiteral("M36"));
+                   r.setText(kvd::afterProcess(8), QStringLiteral("M37"));
+                   r.setText(kvd::offsetOn(2, 5), QStringLiteral("G41"));
+               })
+            << QByteArrayList{"scribe[5] holds codes (OffsetOn[2]) beyond ScribeProcessIndex = 0; the editor's next save clears them",
+                              "point[8] holds codes (Activate[1], AfterProcess) beyond PointProcessIndex = 0; the editor's next save clears them"};
+        // Only the first byte counts: what follows it survives every save anyway.
+        QTest::newRow("bytes behind an empty code") << Mutation([](DefinitionRecord &r) { setBytes(r, kvd::processName(3).offset, QByteArray("\0BC", 3)); })
+                                                    << QByteArrayList();
+        QTest::newRow("a deleted process")
+            << Mutation([](DefinitionRecord &r) { r.setInteger(Field::CutProcessIndex, 0); })
+            << QByteArrayList{"cut[2] holds codes (Name, OnSeq[1], OnSeq[2], OffSeq[1], OffUpSeq[1], OffUpSeq[2], OffsetOn[1], OffsetOff[1]) beyond CutProcessIndex = 0; the editor's next save clears them"};
+    }
+    void checkFindings()
+    {
+        QFETCH(Mutation, change);
+        QFETCH(QByteArrayList, findings);
+        DefinitionRecord r = sample();
+        change(r);
+        const std::vector<QByteArray> got = checkRecord(r);
+        QCOMPARE(QByteArrayList(got.begin(), got.end()), findings);
+    }
+
+    void checkLengths_data()
+    {
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<QByteArrayList>("findings");
+        QTest::newRow("exact") << qint64(3228) << QByteArrayList();
+        QTest::newRow("empty") << qint64(0) << QByteArrayList{"length 0 bytes, not 3228"};
+        QTest::newRow("longer") << qint64(5000) << QByteArrayList{"length 5000 bytes, not 3228; only the first 3228 are read"};
+    }
+    void checkLengths()
+    {
+        QFETCH(qint64, length);
+        QFETCH(QByteArrayList, findings);
+        const std::vector<QByteArray> got = checkLength(length);
+        QCOMPARE(QByteArrayList(got.begin(), got.end()), findings);
+    }
+};
+
+QTEST_GUILESS_MAIN(KvdToolTest)
+#include "tst_kvdtool.moc"
