@@ -9,7 +9,9 @@ RadioGroup::RadioGroup(QWidget *parent, const QString &item0, const QString &ite
     : QGroupBox(parent), m_buttons(new QButtonGroup(this))
 {
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 2, 4, 2);
+    // The items sit below the space a caption would take, as in a captioned group, so the
+    // label beside the group lines up with them.
+    layout->setContentsMargins(8, 9, 4, 1);
     layout->setSpacing(4);
     const QString items[] = {item0, item1};
     for (int i = 0; i < 2; ++i) {
