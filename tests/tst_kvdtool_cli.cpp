@@ -1,0 +1,215 @@
+// Runs the built kvdtool as a shell, a script or git would.
+
+#include "record/kvdfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString Sample = QStringLiteral(KVDTOOL_SOURCE_DIR "/examples/sample.kvd");
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &args, const QString &dir = QString())
+{
+    QProcess p;
+    if (!dir.isEmpty())
+        p.setWorkingDirectory(dir);
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        qFatal("%s did not finish", qPrintable(program));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+Run kvdtool(const QStringList &args) { return run(QStringLiteral(KVDTOOL_PATH), args); }
+
+QByteArray sampleBytes()
+{
+    QFile f(Sample);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+class KvdToolCliTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void dumpPrintsTheCommittedText()
+    {
+        QFile expected(QStringLiteral(KVDTOOL_SOURCE_DIR "/tests/data/sample.dump"));
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        const Run r = kvdtool({QStringLiteral("dump"), Sample});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, expected.readAll());
+        QVERIFY(r.err.isEmpty());
+    }
+
+    // The editor refuses a file it could not save back; looking at one must work.
+    void readsAFileWithoutWritePermission()
+    {
+        const QString path = write(m_dir, QStringLiteral("locked.kvd"), sampleBytes());
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        kvd::DefinitionRecord record;
+        QVERIFY(kvd::readRecordFile(path, record)); // the editor's own open says no
+        QCOMPARE(kvdtool({QStringLiteral("dump"), path}).status, 0);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("err");
+        const QString missing = m_dir.filePath(QStringLiteral("missing.kvd"));
+        const QString shortFile = write(m_dir, QStringLiteral("short.kvd"), sampleBytes().left(3227));
+        const QByteArray missingMessage = QFile::encodeName(missing) + " could not be opened\n";
+        const QByteArray shortMessage = QFile::encodeName(shortFile) + ": Read beyond end of file\n";
+        QTest::newRow("dump missing") << QStringList{QStringLiteral("dump"), missing} << 2 << missingMessage;
+        QTest::newRow("dump short") << QStringList{QStringLiteral("dump"), QStringLiteral("--json"), shortFile} << 2 << shortMessage;
+        QTest::newRow("dump folder") << QStringList{QStringLiteral("dump"), m_dir.path()} << 2
+                                     << QFile::encodeName(m_dir.path()) + " could not be opened\n";
+        QTest::newRow("diff missing") << QStringList{QStringLiteral("diff"), Sample, missing} << 2 << missingMessage;
+        QTest::newRow("diff both bad") << QStringList{QStringLiteral("diff"), shortFile, missing} << 2 << shortMessage + missingMessage;
+        QTest::newRow("check short") << QStringList{QStringLiteral("check"), shortFile} << 2 << shortMessage;
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("dump"), QStringLiteral("--hex"), Sample} << 2
+                                        << QByteArray("kvdtool: unknown option --hex\n");
+        QTest::newRow("two files to dump") << QStringList{QStringLiteral("dump"), Sample, Sample} << 2
+                                           << QByteArray("kvdtool dump: name one file\n");
+        QTest::newRow("no command") << QStringList() << 2 << QByteArray();
+    }
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QByteArray, err);
+        const Run r = kvdtool(args);
+        QCOMPARE(r.status, status);
+        QVERIFY2(r.err.startsWith(err), r.err.constData());
+    }
+
+    void help_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("tool") << QStringList{QStringLiteral("--help")};
+        QTest::newRow("dump") << QStringList{QStringLiteral("dump"), QStringLiteral("--help")};
+        QTest::newRow("diff") << QStringList{QStringLiteral("diff"), QStringLiteral("--help")};
+        QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("--help")};
+    }
+    void help()
+    {
+        QFETCH(QStringList, args);
+        const Run r = kvdtool(args);
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("usage: kvdtool " + args.at(0).toLatin1().replace("--help", "")));
+        QVERIFY(r.err.isEmpty());
+    }
+
+    void diffStatus_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("equal") << -1 << 0 << QByteArray();
+        QTest::newRow("a field") << 3218 << 1 << QByteArray("KerfCompIncludesValue: 1 -> 0\n");
+        QTest::newRow("only hidden bytes") << 3220 << 1 << QByteArray("(the records differ only in bytes that --all shows)\n");
+        QTest::newRow("past the record") << 4000 << 0 << QByteArray();
+    }
+    void diffStatus()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QByteArray changed = sampleBytes() + QByteArray(1000, '\0');
+        if (offset >= 0)
+            changed[offset] = char(changed[offset] ^ 1);
+        const QString path = write(m_dir, QStringLiteral("changed.kvd"), changed);
+        const Run r = kvdtool({QStringLiteral("diff"), Sample, path});
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.out, out);
+    }
+
+    void checkStatus()
+    {
+        QByteArray odd = sampleBytes();
+        odd[60] = 2; // RapidModal
+        const QString oddPath = write(m_dir, QStringLiteral("odd.kvd"), odd);
+        const QString longPath = write(m_dir, QStringLiteral("long.kvd"), sampleBytes() + "tail");
+
+        QCOMPARE(kvdtool({QStringLiteral("check"), Sample, Sample}).status, 0);
+
+        const Run warned = kvdtool({QStringLiteral("check"), Sample, oddPath, longPath});
+        QCOMPARE(warned.status, 1);
+        QCOMPARE(warned.out, QFile::encodeName(oddPath) + ": RapidModal = 2, not 0 or 1; the editor reads it as 0 and saves 0\n"
+                                 + QFile::encodeName(longPath) + ": length 3232 bytes, not 3228; only the first 3228 are read\n");
+
+        // One unreadable file among many decides the status, and the others are still checked.
+        const Run broken = kvdtool({QStringLiteral("check"), m_dir.filePath(QStringLiteral("none.kvd")), oddPath});
+        QCOMPARE(broken.status, 2);
+        QVERIFY(broken.out.contains("RapidModal"));
+    }
+
+    // git shows a changed definition file as the one field line that changed.
+    void gitDiffShowsTheChangedField()
+    {
+        const QString git = QStandardPaths::findExecutable(QStringLiteral("git"));
+        if (git.isEmpty())
+            QSKIP("git is not installed");
+        QTemporaryDir repo;
+        const auto git_ = [&](const QStringList &args) {
+            const Run r = run(git, args, repo.path());
+            if (r.status != 0)
+                qWarning("git %s: %s", qPrintable(args.join(QLatin1Char(' '))), r.err.constData());
+            return r;
+        };
+        QCOMPARE(git_({QStringLiteral("init"), QStringLiteral("-q")}).status, 0);
+        git_({QStringLiteral("config"), QStringLiteral("user.name"), QStringLiteral("Test")});
+        git_({QStringLiteral("config"), QStringLiteral("user.email"), QStringLiteral("test@example.invalid")});
+        git_({QStringLiteral("config"), QStringLiteral("diff.kvd.textconv"),
+              QStringLiteral("'" KVDTOOL_PATH "' dump")});
+        write(repo, QStringLiteral(".gitattributes"), "*.kvd diff=kvd\n");
+        const QString path = write(repo, QStringLiteral("machine.kvd"), sampleBytes());
+        git_({QStringLiteral("add"), QStringLiteral(".")});
+        QCOMPARE(git_({QStringLiteral("-c"), QStringLiteral("commit.gpgsign=false"), QStringLiteral("commit"), QStringLiteral("-q"), QStringLiteral("-m"), QStringLiteral("first")}).status, 0);
+
+        kvd::DefinitionRecord record;
+        QVERIFY(!kvd::readRecordFile(path, record));
+        record.setText(kvd::activateSeq(2, 6), QStringLiteral("G04P3"));
+        QVERIFY(!kvd::writeRecordInPlace(path, record));
+
+        const Run diff = git_({QStringLiteral("-c"), QStringLiteral("core.pager=cat"), QStringLiteral("diff"),
+                               QStringLiteral("--no-color"), QStringLiteral("-U0")});
+        QCOMPARE(diff.status, 0);
+        QByteArrayList changed;
+        for (const QByteArray &line : diff.out.split('\n'))
+            if ((line.startsWith('+') || line.startsWith('-')) && !line.startsWith("+++") && !line.startsWith("---"))
+                changed << line;
+        QCOMPARE(changed, (QByteArrayList{"-point[6].Activate[2] = \"G04P2\"", "+point[6].Activate[2] = \"G04P3\""}));
+    }
+};
+
+QTEST_GUILESS_MAIN(KvdToolCliTest)
+#include "tst_kvdtool_cli.moc"
