@@ -1,19 +1,17 @@
 #pragma once
 
-#include "tabpage.h"
-
-namespace kvd { class DefinitionRecord; }
+#include "processgrid.h"
 
 // " Point Process Codes": one column of code boxes per point process (slots 6-10).
-class CodesTab : public TabPage
+class CodesTab : public ProcessGridPage
 {
     Q_OBJECT
 
 public:
     explicit CodesTab(QWidget *parent = nullptr);
 
-    void fillColumn(int column, const kvd::DefinitionRecord &record);
-    void storeBoxes(kvd::DefinitionRecord &record) const;
-    void deactivateColumn1(); // disabled, button-face colour, then emptied
-    void hideColumn(int column); // 2..5: hidden, then emptied
+    void activateColumn1() { column(1).activate(); }
+    void deactivateColumn1() { column(1).deactivateThenEmpty(); }
+    void showColumn(int c) { column(c).show(); }          // 2..5
+    void hideColumn(int c) { column(c).hideThenEmpty(); } // 2..5: hidden, then emptied
 };

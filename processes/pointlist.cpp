@@ -6,15 +6,67 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 PointList::PointList(CodesTab &page, QAction *addPoint, QAction *delPoint)
     : m_page(page), m_addPoint(addPoint), m_delPoint(delPoint)
 {
 }
 
-void PointList::LoadCodesTab(const kvd::DefinitionRecord &) {}
-void PointList::StoreCodesTab(kvd::DefinitionRecord &) const {}
-void PointList::AddPointProcessClick() {}
-void PointList::DelPointProcessClick() {}
+void PointList::LoadCodesTab(const kvd::DefinitionRecord &record)
+{
+    const int count = record.integer(kvd::Field::PointProcessIndex) + 1;
+    if (count == 0)
+        m_addPoint->setEnabled(true);
+    m_delPoint->setEnabled(count > 0);
+
+    // A count above five only repeats column 5's step, so each column is filled once.
+    for (int c = 1; c <= std::min(count, ProcessGridPage::Columns); ++c) {
+        m_page.fillColumn(c, record);
+        if (c == 1)
+            m_page.activateColumn1();
+        else
+            m_page.showColumn(c);
+        m_addPoint->setEnabled(c < ProcessGridPage::Columns);
+    }
+    PointIndex = count - 1;
+}
+
+void PointList::StoreCodesTab(kvd::DefinitionRecord &record) const
+{
+    record.setInteger(kvd::Field::PointProcessIndex, static_cast<qint16>(PointIndex));
+    m_page.storeBoxes(record);
+}
+
+void PointList::AddPointProcessClick()
+{
+    ++PointIndex;
+    const int k = PointIndex;
+    if (k == 0) {
+        m_page.activateColumn1();
+    } else if (k >= 1 && k <= 3) {
+        m_page.showColumn(k + 1);
+    } else {
+        m_page.showColumn(5);
+        m_addPoint->setEnabled(false);
+    }
+    m_delPoint->setEnabled(true);
+}
+
+void PointList::DelPointProcessClick()
+{
+    const int m = PointIndex + 1;
+    if (m == 1) {
+        m_page.deactivateColumn1();
+        m_delPoint->setEnabled(false);
+    } else if (m >= 2 && m <= 4) {
+        m_page.hideColumn(m);
+    } else {
+        m_page.hideColumn(5);
+        m_addPoint->setEnabled(true);
+    }
+    PointIndex = m - 2;
+}
 
 void ResetProcessColumns(CutMarkTab &cutMarkTab, CodesTab &codesTab)
 {
