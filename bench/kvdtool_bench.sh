@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Times `kvdtool dump` of one file (mostly process start) and one `kvdtool check`
+# over 10,000 files made here in a temporary folder.
+#   bench/kvdtool_bench.sh [KVDTOOL] [FILE]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool=${1:-build/tools/kvdtool/kvdtool}
+file=${2:-examples/sample.kvd}
+runs=${RUNS:-200}
+count=${COUNT:-10000}
+[ -x "$tool" ] || { echo "no $tool: build the kvdtool target first" >&2; exit 2; }
+
+now() { date +%s%N; }
+per_run() { awk -v a="$1" -v b="$2" -v n="$3" 'BEGIN { printf "%.2f", (b - a) / n / 1e6 }'; }
+
+start=$(now)
+for ((i = 0; i < runs; i++)); do /bin/true; done
+base=$(per_run "$start" "$(now)" "$runs")
+
+"$tool" dump "$file" >/dev/null
+start=$(now)
+for ((i = 0; i < runs; i++)); do "$tool" dump "$file" >/dev/null; done
+dump=$(per_run "$start" "$(now)" "$runs")
+echo "dump of one file: ${dump} ms per run over $runs runs (starting /bin/true: ${base} ms)"
+
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+# One long file cut into records is much quicker than thousands of copies.
+for ((i = 0; i < count; i++)); do cat "$file"; done >"$dir/all"
+(cd "$dir" && split -b 3228 -a 5 -d --additional-suffix=.kvd all m && rm all)
+# A few files with something to report, so the run prints findings too.
+for n in 00007 04242 09999; do printf '\002' | dd of="$dir/m$n.kvd" bs=1 seek=60 conv=notrunc status=none; done
+
+start=$(now)
+status=0
+"$tool" check "$dir"/*.kvd >"$dir/findings" || status=$?
+end=$(now)
+echo "check of $count files: $(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", (b - a) / 1e9 }') s," \
+     "$(wc -l <"$dir/findings") findings, exit status $status"
