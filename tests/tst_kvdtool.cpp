@@ -123,10 +123,7 @@ private slots:
         QTest::newRow("cut off/up") << QByteArray("cut[3].OffUpSeq[3]") << 1654;
         QTest::newRow("scribe off seq") << QByteArray("scribe[5].OffSeq[3]") << 1774;
         QTest::newRow("scribe offset on") << QByteArray("scribe[4].OffsetOn[1]") << 2014;
-        QTest::newRow("cut offset off") << QByteArray("cut[3].OffsetOff[2]") << 2404;
         QTest::newRow("point activate") << QByteArray("point[8].Activate[2]") << 1854;
-        QTest::newRow("point last activate") << QByteArray("point[10].Activate[4]") << 1974;
-        QTest::newRow("point offset on") << QByteArray("point[6].OffsetOn[1]") << 2034;
         QTest::newRow("point offset off") << QByteArray("point[10].OffsetOff[3]") << 2574;
         QTest::newRow("before") << QByteArray("scribe[5].BeforeProcess") << 2624;
         QTest::newRow("after") << QByteArray("point[7].AfterProcess") << 2744;
@@ -140,13 +137,6 @@ private slots:
         QVERIFY2(e, name.constData());
         QCOMPARE(e->offset, offset);
         QCOMPARE(e->size, kvd::ShortCodeSize);
-    }
-
-    void dumpOfTheSampleMatchesTheCommittedText()
-    {
-        QFile expected(QStringLiteral(KVDTOOL_SOURCE_DIR "/tests/data/sample.dump"));
-        QVERIFY(expected.open(QIODevice::ReadOnly));
-        QCOMPARE(dumpText(sample(), false), expected.readAll());
     }
 
     void namedEscapes_data()
