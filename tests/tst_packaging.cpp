@@ -43,6 +43,7 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::newRow("program") << QStringLiteral("bin/pelorin");
+        QTest::newRow("companion") << QStringLiteral("bin/kvdtool");
         QTest::newRow("entry") << QStringLiteral("share/applications/org.pelorin.Pelorin.desktop");
         QTest::newRow("type") << QStringLiteral("share/mime/packages/org.pelorin.Pelorin.xml");
         QTest::newRow("svg") << QStringLiteral("share/icons/hicolor/scalable/apps/org.pelorin.Pelorin.svg");
