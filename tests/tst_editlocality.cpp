@@ -1,0 +1,114 @@
+// Random edit scripts through the widgets, then Save As: no byte outside the fields of
+// the edited widgets, the counters and the normalised bytes may change, and every edited
+// text or choice must be in the file as the widget shows it.
+
+#include "pages/codeedit.h"
+#include "pages/radiogroup.h"
+#include "support/editscript.h"
+#include "support/harness.h"
+#include "support/savemask.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray noise(QRandomGenerator &r)
+{
+    QByteArray b(kvd::RecordSize, '\0');
+    for (char &c : b)
+        c = char(r.bounded(256));
+    return b;
+}
+
+// The edited widgets' own values must be what the file now holds.
+QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const QByteArray &saved)
+{
+    for (const QString &name : trace.edited) {
+        const savemask::WidgetField w = savemask::widgetField(name);
+        const QByteArray field = saved.mid(w.range.offset, w.range.size);
+        if (w.kind == savemask::Kind::Text) {
+            const QByteArray text = h.form.findChild<CodeEdit *>(name)->text().toLatin1();
+            const QByteArray expected = text.size() < w.range.size ? text + '\0' : text.left(w.range.size);
+            if (!field.startsWith(expected))
+                return QStringLiteral("%1 shows '%2' but the file holds %3").arg(name, QString::fromLatin1(text),
+                                                                                  QString::fromLatin1(field.toHex(' ')));
+        } else if (w.kind == savemask::Kind::Choice) {
+            const int item = h.form.findChild<RadioGroup *>(name)->itemIndex();
+            const QByteArray expected = w.range.size == 1 ? QByteArray(1, char(item)) : QByteArray::fromHex(item ? "0100" : "0000");
+            if (field != expected)
+                return QStringLiteral("%1 shows item %2 but the file holds %3").arg(name).arg(item).arg(QString::fromLatin1(field.toHex(' ')));
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+class EditLocalityTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Harness> h;
+    TestFiles files;
+    QList<QByteArray> bases;
+
+private slots:
+    void initTestCase()
+    {
+        h = std::make_unique<Harness>();
+        const QFileInfoList corpus = QDir(QStringLiteral(PELORIN_SOURCE_DIR "/tests/corpus"))
+                                         .entryInfoList({QStringLiteral("*.kvd")}, QDir::Files, QDir::Name);
+        for (const QFileInfo &f : corpus) {
+            const QByteArray bytes = TestFiles::read(f.absoluteFilePath());
+            if (bytes.size() >= kvd::RecordSize)
+                bases << bytes;
+        }
+        QVERIFY(bases.size() >= 50);
+    }
+
+    void randomScripts()
+    {
+        const quint64 seed = qEnvironmentVariableIsSet("PELORIN_SEED") ? qEnvironmentVariable("PELORIN_SEED").toULongLong() : 20;
+        const int count = qEnvironmentVariableIsSet("PELORIN_SCRIPTS") ? qEnvironmentVariableIntValue("PELORIN_SCRIPTS") : 300;
+        QRandomGenerator r(seed);
+        int saved = 0, refused = 0;
+        for (int i = 0; i < count; ++i) {
+            // Corpus files and plain noise in turn.
+            const QByteArray base = i % 3 == 2 ? noise(r) : bases.at(int(r.bounded(quint32(bases.size()))));
+            const QString source = files.write(QStringLiteral("in%1.kvd").arg(i), base);
+            const QString target = files.path(QStringLiteral("out%1.kvd").arg(i));
+            QCOMPARE(openThroughMenu(*h, source), QStringList());
+
+            RandomChoices choices(r.generate64());
+            const ScriptResult script = runEditScript(*h, base, choices, 1 + int(r.bounded(10)));
+            const QString context = QStringLiteral("script %1 (seed %2): %3").arg(i).arg(seed).arg(script.log.join(QStringLiteral(", ")));
+            const QStringList boxes = saveAsThroughMenu(*h, target);
+            if (qEnvironmentVariableIsSet("PELORIN_VERBOSE"))
+                qInfo("%s", qPrintable(context));
+
+            if (!boxes.isEmpty()) {
+                // Only a number that does not convert may stop the save, and then nothing is written.
+                QVERIFY2(script.badNumber && boxes.size() == 1 && boxes.first().startsWith(QLatin1String("Pelorin: ")),
+                         qPrintable(context + QStringLiteral(" -> ") + boxes.join(QLatin1Char('|'))));
+                QVERIFY2(!QFile::exists(target), qPrintable(context));
+                QVERIFY2(h->form.Modified, qPrintable(context));
+                ++refused;
+                continue;
+            }
+            QVERIFY2(!h->form.Modified, qPrintable(context));
+            const QByteArray written = TestFiles::read(target);
+            const QString wrong = savemask::check(savemask::expectSave(base, script.trace), written);
+            QVERIFY2(wrong.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + wrong));
+            const QString values = checkEditedValues(*h, script.trace, written);
+            QVERIFY2(values.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + values));
+            ++saved;
+        }
+        qInfo("%d edit scripts: %d saved and checked, %d refused for a bad number", count, saved, refused);
+    }
+};
+
+QTEST_MAIN(EditLocalityTest)
+#include "tst_editlocality.moc"
