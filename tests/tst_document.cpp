@@ -35,6 +35,22 @@ void edit(Harness &h)
     emit h.form.NumericFormatTabPage->boxChanged();
 }
 
+// A document opened from a file of its own, with an unsaved edit unless told otherwise.
+struct Opened {
+    TestFiles files;
+    QString path;
+    Harness h;
+
+    explicit Opened(bool edited = true, const QByteArray &content = plainRecord(QStringLiteral("A")).toBytes())
+        : path(files.write(QStringLiteral("a.kvd"), content))
+    {
+        h.open(path);
+        if (edited)
+            edit(h);
+        h.platform.shown.clear();
+    }
+};
+
 } // namespace
 
 class DocumentTest : public QObject
@@ -158,14 +174,11 @@ private slots:
         QFETCH(Answer, answer);
         QFETCH(bool, saved);
         QFETCH(bool, goesOn);
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        edit(h);
+        Opened o;
+        auto &h = o.h;
+        const QString &path = o.path;
         // Another program changed the file meanwhile: a save puts the editor's record back.
-        files.write(QStringLiteral("a.kvd"), QByteArray(RecordSize, 'o'));
-        h.platform.shown.clear();
+        o.files.write(QStringLiteral("a.kvd"), QByteArray(RecordSize, 'o'));
         h.platform.answers << answer;
 
         if (command == QLatin1String("open")) {
@@ -197,13 +210,10 @@ private slots:
     void failedSaveFromThePromptEndsTheCommand()
     {
         QFETCH(QString, command);
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        edit(h);
+        Opened o;
+        auto &h = o.h;
+        const QString &path = o.path;
         QVERIFY(QFile::remove(path));
-        h.platform.shown.clear();
         h.platform.answers << Answer::Yes;
         h.platform.openNames << path;
 
@@ -222,41 +232,25 @@ private slots:
         QVERIFY(!QFile::exists(path)); // Save never recreates a file
     }
 
-    void noPromptWithoutChanges()
+    // Exit asks at most once: not at all without changes, and not again after Yes.
+    void exitAsksAtMostOnce()
     {
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        h.form.ExitMenuItemClick();
-        QVERIFY(!h.form.isVisible());
-        QVERIFY(h.platform.texts(Kind::Prompt).isEmpty());
-    }
-
-    void exitAfterYesClosesWithoutAskingAgain()
-    {
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        edit(h);
-        h.platform.answers << Answer::Yes << Answer::Yes;
-        h.form.ExitMenuItemClick();
-        QVERIFY(!h.form.isVisible());
-        QCOMPARE(h.platform.texts(Kind::Prompt).size(), 1);
+        for (const bool edited : {false, true}) {
+            Opened o(edited);
+            o.h.platform.answers << Answer::Yes << Answer::Yes;
+            o.h.form.ExitMenuItemClick();
+            QVERIFY(!o.h.form.isVisible());
+            QCOMPARE(o.h.platform.texts(Kind::Prompt).size(), edited ? 1 : 0);
+        }
     }
 
     void noThenCancelledDialogKeepsTheChanges()
     {
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        edit(h);
-        h.platform.answers << Answer::No;
-        h.form.OpenClick(); // no name queued: the dialog is cancelled
-        QVERIFY(h.form.Modified);
-        QVERIFY(h.action("FileSave")->isEnabled());
+        Opened o;
+        o.h.platform.answers << Answer::No;
+        o.h.form.OpenClick(); // no name queued: the dialog is cancelled
+        QVERIFY(o.h.form.Modified);
+        QVERIFY(o.h.action("FileSave")->isEnabled());
     }
 
     void saveRewritesInPlace()
@@ -279,11 +273,9 @@ private slots:
 
     void saveOfAMissingFileKeepsTheChanges()
     {
-        TestFiles files;
-        const QString path = files.write(QStringLiteral("a.kvd"), plainRecord(QStringLiteral("A")));
-        Harness h;
-        h.open(path);
-        edit(h);
+        Opened o;
+        auto &h = o.h;
+        const QString &path = o.path;
         QVERIFY(QFile::remove(path));
         h.form.FileSaveClick();
         QCOMPARE(h.platform.texts(Kind::ErrorBox), QStringList{path + QStringLiteral(" could not be opened")});
