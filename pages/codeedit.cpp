@@ -55,6 +55,8 @@ void CodeEdit::loadText(const QString &text)
     m_loading = true;
     setText(text);
     m_loading = false;
+    // A loaded text that does not fit the box shows its start, not its tail.
+    setCursorPosition(0);
 }
 
 void CodeEdit::keyPressEvent(QKeyEvent *event)

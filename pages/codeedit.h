@@ -17,7 +17,7 @@ public:
     int limit() const { return m_limit; }
     bool lineFeedKey() const { return m_lineFeedKey == LineFeedKey::On; }
 
-    // Sets the text as a load does: whole, and raising textChanged like any change.
+    // Sets the text as a load does: whole, raising textChanged like any change, caret at the start.
     void loadText(const QString &text);
 
 protected:

@@ -116,12 +116,8 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
 
 void MiscSetTab::LoadMiscSetTab(const kvd::DefinitionRecord &record)
 {
-    for (int i = 0; i < CodeCount; ++i) {
-        CodeEdit *edit = m_codes[size_t(i)];
-        edit->loadText(record.text(Codes[i].field));
-        // A long "Abs. Zero Init:" text would otherwise show only its tail.
-        edit->setCursorPosition(0);
-    }
+    for (int i = 0; i < CodeCount; ++i)
+        m_codes[size_t(i)]->loadText(record.text(Codes[i].field));
     for (int i = 0; i < OptionCount; ++i)
         m_options[size_t(i)]->setItemIndex(record.choice(Options[i].field));
 }

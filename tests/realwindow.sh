@@ -14,12 +14,14 @@ unset QT_QPA_PLATFORM
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     pelorin=$1 file=$2
     openbox >/dev/null 2>&1 &
-    for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+    # A busy machine can take seconds to bring up the window manager and the window.
+    for _ in $(seq 300); do wmctrl -l >/dev/null 2>&1 && break; sleep 0.1; done
+    wmctrl -l >/dev/null 2>&1 || { echo "the window manager did not start"; exit 1; }
     "$pelorin" "$file" &
     pid=$!
     title="Pelorin - $file"
     found=
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         if wmctrl -l | grep -qF -- "$title"; then found=1; break; fi
         sleep 0.1
     done
@@ -28,7 +30,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         kill "$pid"; exit 1
     fi
     wmctrl -c "$title"
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$pid" 2>/dev/null; then echo "the window did not close"; kill "$pid"; exit 1; fi
     wait "$pid"
     status=$?
