@@ -1,0 +1,273 @@
+// Saving when the disk or the file system says no. Each case runs the real window in a
+// helper process: as the unprivileged user "nobody" when the tests run as root, so that
+// the kernel, not the program, refuses what the case needs refused. Every case must show
+// its message, keep the document modified, and lose no byte of any file that existed.
+
+#include "support/savemask.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kHelper = QStringLiteral(PELORIN_BINARY_DIR "/tests/savehelper");
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray sourceRecord()
+{
+    return readAll(QStringLiteral(PELORIN_SOURCE_DIR "/tests/corpus/counts_c2_s1_p4.kvd"));
+}
+
+// Bytes of `before` that `after` no longer holds at the same place.
+qint64 bytesLost(const QByteArray &before, const QByteArray &after)
+{
+    qint64 lost = qMax<qint64>(0, before.size() - after.size());
+    for (qsizetype i = 0; i < qMin(before.size(), after.size()); ++i)
+        lost += before.at(i) != after.at(i);
+    return lost;
+}
+
+} // namespace
+
+class FaultsTest : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_runAs;     // the command prefix that drops root, empty when not root
+    bool m_canDrop = false;  // whether cases that need the kernel's permission checks can run
+    uid_t m_uid = 0;
+    gid_t m_gid = 0;
+    int m_faults = 0;
+    qint64 m_lost = 0;
+
+    // A folder the helper's user owns, with a source file in it.
+    struct Scene {
+        QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/pelorin-faults-XXXXXX")};
+        QString source;
+    };
+
+    void own(const QString &path, mode_t mode) const
+    {
+        const QByteArray name = QFile::encodeName(path);
+        if (geteuid() == 0 && ::chown(name.constData(), m_uid, m_gid) != 0)
+            qFatal("chown %s failed", name.constData());
+        ::chmod(name.constData(), mode);
+    }
+
+    struct Run {
+        int exitCode = -1;
+        QStringList lines;
+        QString errors;
+    };
+
+    Run runHelper(const QStringList &args) const
+    {
+        QProcess p;
+        QStringList command = m_runAs;
+        command << kHelper << args;
+        p.start(command.first(), command.mid(1));
+        Run r;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            r.errors = QStringLiteral("timed out");
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.lines = QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.errors = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(kHelper), "savehelper is not built");
+        QVERIFY(sourceRecord().size() == kvd::RecordSize);
+        if (geteuid() != 0) {
+            m_canDrop = true; // the kernel already checks every permission for us
+            m_uid = geteuid();
+            m_gid = getegid();
+            return;
+        }
+        const struct passwd *nobody = ::getpwnam("nobody");
+        const struct group *nogroup = ::getgrnam("nogroup");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (!nobody || setpriv.isEmpty())
+            return;
+        m_uid = nobody->pw_uid;
+        m_gid = nogroup ? nogroup->gr_gid : nobody->pw_gid;
+        m_runAs = {setpriv, QStringLiteral("--reuid=%1").arg(m_uid), QStringLiteral("--regid=%1").arg(m_gid),
+                   QStringLiteral("--clear-groups")};
+        const Run probe = runHelper({QStringLiteral("probe")});
+        m_canDrop = probe.exitCode == 0 && probe.lines == QStringList{QStringLiteral("ok")};
+        if (!m_canDrop) {
+            qWarning("cannot run the helper as nobody (%s); permission cases are skipped", qPrintable(probe.errors));
+            m_runAs.clear();
+        }
+    }
+
+    void cleanupTestCase() { qInfo("%d faults tried, %lld bytes lost", m_faults, m_lost); }
+
+    void refusedSaves_data()
+    {
+        QTest::addColumn<QString>("before");     // the helper's step between the edit and the save
+        QTest::addColumn<QString>("command");    // save or saveas
+        QTest::addColumn<QString>("target");     // for saveas: new, existing, readonly, self
+        QTest::addColumn<bool>("lockedFolder");  // the folder refuses new files
+        QTest::addColumn<QString>("message");    // %s stands for the source, %t for the target
+
+        QTest::newRow("Save to a full device") << "none" << "save" << "" << false << "Pelorin: Disk full.";
+        QTest::newRow("Save after the file was made read-only") << "readonly" << "save" << "" << false << "Error: %s could not be opened";
+        QTest::newRow("Save after the file was deleted") << "delete" << "save" << "" << false << "Error: %s could not be opened";
+        QTest::newRow("Save As, new file in a locked folder") << "none" << "saveas" << "new" << true << "Error: %t could not be opened";
+        QTest::newRow("Save As over a file in a locked folder") << "none" << "saveas" << "existing" << true << "Error: %t could not be opened";
+        QTest::newRow("Save As over a read-only file") << "none" << "saveas" << "readonly" << false << "Error: %t could not be opened";
+        QTest::newRow("Save As over a file, disk fills") << "fsize" << "saveas" << "existing" << false << "Pelorin: I/O error 27.";
+        QTest::newRow("Save As over itself, disk fills") << "fsize" << "saveas" << "self" << false << "Pelorin: I/O error 27.";
+    }
+
+    void refusedSaves()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, command);
+        QFETCH(QString, target);
+        QFETCH(bool, lockedFolder);
+        QFETCH(QString, message);
+
+        const bool fullDevice = QByteArray(QTest::currentDataTag()).contains("full device");
+        const bool needsKernel = before == QLatin1String("readonly") || lockedFolder || target == QLatin1String("readonly");
+        if (needsKernel && !m_canDrop)
+            QSKIP("needs an unprivileged user for the kernel to refuse");
+        if (fullDevice && !QFileInfo(QStringLiteral("/dev/full")).isWritable())
+            QSKIP("no writable /dev/full");
+
+        Scene scene;
+        QVERIFY(scene.dir.isValid());
+        const QString folder = scene.dir.path();
+        own(folder, 0755);
+        QString source = folder + QStringLiteral("/source.kvd");
+        if (fullDevice) {
+            source = QStringLiteral("/dev/full"); // opens as a file of zeros, refuses every write
+        } else {
+            writeAll(source, sourceRecord());
+            own(source, 0644);
+        }
+        QString targetPath;
+        const QByteArray old(kvd::RecordSize, 'o');
+        if (target == QLatin1String("self")) {
+            targetPath = source;
+        } else if (!target.isEmpty()) {
+            targetPath = folder + QStringLiteral("/target.kvd");
+            if (target != QLatin1String("new")) {
+                writeAll(targetPath, old);
+                own(targetPath, target == QLatin1String("readonly") ? 0444 : 0644);
+            }
+        }
+        // Everything that exists now must still exist, byte for byte, afterwards.
+        QHash<QString, QByteArray> files;
+        for (const QFileInfo &f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            files.insert(f.absoluteFilePath(), readAll(f.absoluteFilePath()));
+        if (lockedFolder)
+            own(folder, 0555);
+
+        QStringList args{QStringLiteral("once"), source, before, command};
+        if (!targetPath.isEmpty())
+            args << targetPath;
+        const Run run = runHelper(args);
+        own(folder, 0755);
+        ++m_faults;
+
+        QCOMPARE(run.exitCode, 0);
+        QString expected = message;
+        expected.replace(QLatin1String("%s"), source).replace(QLatin1String("%t"), targetPath);
+        QCOMPARE(run.lines, (QStringList{expected, QStringLiteral("modified 1")}));
+
+        qint64 lost = 0;
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            if (before == QLatin1String("delete") && it.key() == source)
+                continue; // gone by the other program's hand: Save must not bring it back
+            lost += bytesLost(it.value(), readAll(it.key()));
+        }
+        m_lost += lost;
+        QCOMPARE(lost, 0);
+        if (before == QLatin1String("delete"))
+            QVERIFY2(!QFile::exists(source), "Save recreated a deleted file");
+        // No new file either: no half-written copy, no temporary left behind.
+        QStringList now;
+        for (const QFileInfo &f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            now << f.absoluteFilePath();
+        for (const QString &path : now)
+            QVERIFY2(files.contains(path), qPrintable(QStringLiteral("left behind: ") + path));
+    }
+
+    // Save As in a loop, killed at random moments: the file is always one whole version.
+    void killedWhileSaving()
+    {
+        const int kills = qEnvironmentVariableIsSet("PELORIN_KILLS") ? qEnvironmentVariableIntValue("PELORIN_KILLS") : 25;
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("source.kvd"));
+        const QString target = dir.filePath(QStringLiteral("target.kvd"));
+        writeAll(source, sourceRecord());
+        QRandomGenerator random(30);
+        int sawOld = 0, sawNew = 0, leftovers = 0;
+        QByteArray versionA, versionB;
+
+        for (int i = 0; i < kills; ++i) {
+            QProcess p;
+            p.start(kHelper, {QStringLiteral("loop"), source, target});
+            QByteArray out;
+            while (!out.contains("ready\n") && p.waitForReadyRead(30000))
+                out += p.readAllStandardOutput();
+            QVERIFY2(out.contains("ready\n"), qPrintable(QString::fromLocal8Bit(p.readAllStandardError())));
+            if (i == 0) {
+                versionA = readAll(target + QStringLiteral(".a"));
+                versionB = readAll(target + QStringLiteral(".b"));
+                QVERIFY(savemask::check(savemask::expectSave(sourceRecord()), versionA).isEmpty());
+                QVERIFY(bytesLost(versionA, versionB) >= 5); // edits at both ends of the record
+            }
+            QThread::usleep(random.bounded(150000));
+            ::kill(pid_t(p.processId()), SIGKILL);
+            p.waitForFinished();
+            ++m_faults;
+
+            const QByteArray now = readAll(target);
+            QVERIFY2(now == versionA || now == versionB,
+                     qPrintable(QStringLiteral("kill %1 left %2 bytes matching neither version").arg(i).arg(now.size())));
+            (now == versionA ? sawOld : sawNew)++;
+            // A kill between creating the temporary copy and renaming it leaves the copy.
+            for (const QFileInfo &f : QDir(dir.path()).entryInfoList({QStringLiteral(".target.kvd.*")}, QDir::Files | QDir::Hidden)) {
+                ++leftovers;
+                QFile::remove(f.absoluteFilePath());
+            }
+        }
+        qInfo("%d kills while saving: %d left the old version, %d the new, %d left a temporary copy", kills, sawOld,
+              sawNew, leftovers);
+    }
+};
+
+QTEST_GUILESS_MAIN(FaultsTest)
+#include "tst_faults.moc"
