@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox wmctrl desktop-file-utils
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox wmctrl desktop-file-utils \
+    clang libclang-rt-14-dev util-linux
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
@@ -15,3 +16,6 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -DPELORIN_TESTS=ON -DPELORIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# The fuzz target, built with clang for libFuzzer: the corpus once, then a short fixed run.
+fuzz/check.sh

@@ -2,8 +2,6 @@
 // the edited widgets, the counters and the normalised bytes may change, and every edited
 // text or choice must be in the file as the widget shows it.
 
-#include "pages/codeedit.h"
-#include "pages/radiogroup.h"
 #include "support/editscript.h"
 #include "support/harness.h"
 #include "support/savemask.h"
@@ -21,28 +19,6 @@ QByteArray noise(QRandomGenerator &r)
     for (char &c : b)
         c = char(r.bounded(256));
     return b;
-}
-
-// The edited widgets' own values must be what the file now holds.
-QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const QByteArray &saved)
-{
-    for (const QString &name : trace.edited) {
-        const savemask::WidgetField w = savemask::widgetField(name);
-        const QByteArray field = saved.mid(w.range.offset, w.range.size);
-        if (w.kind == savemask::Kind::Text) {
-            const QByteArray text = h.form.findChild<CodeEdit *>(name)->text().toLatin1();
-            const QByteArray expected = text.size() < w.range.size ? text + '\0' : text.left(w.range.size);
-            if (!field.startsWith(expected))
-                return QStringLiteral("%1 shows '%2' but the file holds %3").arg(name, QString::fromLatin1(text),
-                                                                                  QString::fromLatin1(field.toHex(' ')));
-        } else if (w.kind == savemask::Kind::Choice) {
-            const int item = h.form.findChild<RadioGroup *>(name)->itemIndex();
-            const QByteArray expected = w.range.size == 1 ? QByteArray(1, char(item)) : QByteArray::fromHex(item ? "0100" : "0000");
-            if (field != expected)
-                return QStringLiteral("%1 shows item %2 but the file holds %3").arg(name).arg(item).arg(QString::fromLatin1(field.toHex(' ')));
-        }
-    }
-    return QString();
 }
 
 } // namespace

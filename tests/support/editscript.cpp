@@ -7,6 +7,7 @@
 #include "pages/radiogroup.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QHash>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -203,6 +204,9 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
         trace.*cmd.moved = true;
         result.log << QLatin1String(cmd.action);
     }
+    // The event loop runs before the user reaches for Save As: repaints, layouts, deferred
+    // deletes. Without it the posted events of every script would pile up.
+    QCoreApplication::processEvents();
     for (auto it = badBoxes.cbegin(); it != badBoxes.cend(); ++it)
         result.badNumber = result.badNumber || it.value();
     return result;
@@ -240,3 +244,26 @@ QStringList saveAsThroughMenu(Harness &h, const QString &target)
     h.saveAs(target);
     return boxesSince(h, mark);
 }
+
+// The edited widgets' own values must be what the file now holds.
+QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const QByteArray &saved)
+{
+    for (const QString &name : trace.edited) {
+        const savemask::WidgetField w = savemask::widgetField(name);
+        const QByteArray field = saved.mid(w.range.offset, w.range.size);
+        if (w.kind == savemask::Kind::Text) {
+            const QByteArray text = h.form.findChild<CodeEdit *>(name)->text().toLatin1();
+            const QByteArray expected = text.size() < w.range.size ? text + '\0' : text.left(w.range.size);
+            if (!field.startsWith(expected))
+                return QStringLiteral("%1 shows '%2' but the file holds %3").arg(name, QString::fromLatin1(text),
+                                                                                  QString::fromLatin1(field.toHex(' ')));
+        } else if (w.kind == savemask::Kind::Choice) {
+            const int item = h.form.findChild<RadioGroup *>(name)->itemIndex();
+            const QByteArray expected = w.range.size == 1 ? QByteArray(1, char(item)) : QByteArray::fromHex(item ? "0100" : "0000");
+            if (field != expected)
+                return QStringLiteral("%1 shows item %2 but the file holds %3").arg(name).arg(item).arg(QString::fromLatin1(field.toHex(' ')));
+        }
+    }
+    return QString();
+}
+

@@ -59,3 +59,7 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &choice
 QStringList openThroughMenu(Harness &h, const QString &path);
 // Save As through the menu command to `target`; returns the error boxes it showed.
 QStringList saveAsThroughMenu(Harness &h, const QString &target);
+
+// Empty when every edited text box and radio group of `trace` is in `saved` as the widget
+// now shows it; otherwise what differs.
+QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const QByteArray &saved);
