@@ -13,9 +13,10 @@
 
 namespace {
 
+// A record of random bytes, sometimes with more behind it that only Save in place keeps.
 QByteArray noise(QRandomGenerator &r)
 {
-    QByteArray b(kvd::RecordSize, '\0');
+    QByteArray b(kvd::RecordSize + (r.bounded(2) ? int(r.bounded(200)) : 0), '\0');
     for (char &c : b)
         c = char(r.bounded(256));
     return b;
@@ -50,18 +51,24 @@ private slots:
         const quint64 seed = qEnvironmentVariableIsSet("PELORIN_SEED") ? qEnvironmentVariable("PELORIN_SEED").toULongLong() : 20;
         const int count = qEnvironmentVariableIsSet("PELORIN_SCRIPTS") ? qEnvironmentVariableIntValue("PELORIN_SCRIPTS") : 300;
         QRandomGenerator r(seed);
-        int saved = 0, refused = 0;
+        int saved = 0, inPlaceSaves = 0, refused = 0;
         for (int i = 0; i < count; ++i) {
             // Corpus files and plain noise in turn.
             const QByteArray base = i % 3 == 2 ? noise(r) : bases.at(int(r.bounded(quint32(bases.size()))));
             const QString source = files.write(QStringLiteral("in%1.kvd").arg(i), base);
-            const QString target = files.path(QStringLiteral("out%1.kvd").arg(i));
             QCOMPARE(openThroughMenu(*h, source), QStringList());
 
             RandomChoices choices(r.generate64());
             const ScriptResult script = runEditScript(*h, base, choices, 1 + int(r.bounded(10)));
-            const QString context = QStringLiteral("script %1 (seed %2): %3").arg(i).arg(seed).arg(script.log.join(QStringLiteral(", ")));
-            const QStringList boxes = saveAsThroughMenu(*h, target);
+            // Save in place when there is something to save, every other time; Save As otherwise.
+            const bool inPlace = i % 2 == 1 && h->action("FileSave")->isEnabled();
+            const QString target = inPlace ? source : files.path(QStringLiteral("out%1.kvd").arg(i));
+            const QString context = QStringLiteral("script %1 (seed %2, %3): %4")
+                                        .arg(i)
+                                        .arg(seed)
+                                        .arg(inPlace ? QStringLiteral("Save") : QStringLiteral("Save As"))
+                                        .arg(script.log.join(QStringLiteral(", ")));
+            const QStringList boxes = inPlace ? saveThroughMenu(*h) : saveAsThroughMenu(*h, target);
             if (qEnvironmentVariableIsSet("PELORIN_VERBOSE"))
                 qInfo("%s", qPrintable(context));
 
@@ -69,20 +76,28 @@ private slots:
                 // Only a number that does not convert may stop the save, and then nothing is written.
                 QVERIFY2(script.badNumber && boxes.size() == 1 && boxes.first().startsWith(QLatin1String("Pelorin: ")),
                          qPrintable(context + QStringLiteral(" -> ") + boxes.join(QLatin1Char('|'))));
-                QVERIFY2(!QFile::exists(target), qPrintable(context));
+                QVERIFY2(inPlace ? TestFiles::read(target) == base : !QFile::exists(target), qPrintable(context));
                 QVERIFY2(h->form.Modified, qPrintable(context));
                 ++refused;
                 continue;
             }
             QVERIFY2(!h->form.Modified, qPrintable(context));
-            const QByteArray written = TestFiles::read(target);
+            QByteArray written = TestFiles::read(target);
+            if (inPlace) {
+                // In place the file keeps its length and whatever follows the record.
+                QVERIFY2(written.size() == base.size() && written.mid(kvd::RecordSize) == base.mid(kvd::RecordSize),
+                         qPrintable(context));
+                written.truncate(kvd::RecordSize);
+            }
             const QString wrong = savemask::check(savemask::expectSave(base, script.trace), written);
             QVERIFY2(wrong.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + wrong));
             const QString values = checkEditedValues(*h, script.trace, written);
             QVERIFY2(values.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + values));
             ++saved;
+            inPlaceSaves += inPlace;
         }
-        qInfo("%d edit scripts: %d saved and checked, %d refused for a bad number", count, saved, refused);
+        qInfo("%d edit scripts: %d saved and checked (%d in place), %d refused for a bad number", count, saved,
+              inPlaceSaves, refused);
     }
 };
 

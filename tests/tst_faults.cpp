@@ -136,18 +136,20 @@ private slots:
     {
         QTest::addColumn<QString>("before");     // the helper's step between the edit and the save
         QTest::addColumn<QString>("command");    // save or saveas
-        QTest::addColumn<QString>("target");     // for saveas: new, existing, readonly, self
-        QTest::addColumn<bool>("lockedFolder");  // the folder refuses new files
+        QTest::addColumn<QString>("target");     // for saveas: new, existing, readonly, self, foreign
+        QTest::addColumn<QString>("folder");     // own, locked (refuses new files), sticky (root's, like /tmp)
         QTest::addColumn<QString>("message");    // %s stands for the source, %t for the target
 
-        QTest::newRow("Save to a full device") << "none" << "save" << "" << false << "Pelorin: Disk full.";
-        QTest::newRow("Save after the file was made read-only") << "readonly" << "save" << "" << false << "Error: %s could not be opened";
-        QTest::newRow("Save after the file was deleted") << "delete" << "save" << "" << false << "Error: %s could not be opened";
-        QTest::newRow("Save As, new file in a locked folder") << "none" << "saveas" << "new" << true << "Error: %t could not be opened";
-        QTest::newRow("Save As over a file in a locked folder") << "none" << "saveas" << "existing" << true << "Error: %t could not be opened";
-        QTest::newRow("Save As over a read-only file") << "none" << "saveas" << "readonly" << false << "Error: %t could not be opened";
-        QTest::newRow("Save As over a file, disk fills") << "fsize" << "saveas" << "existing" << false << "Pelorin: I/O error 27.";
-        QTest::newRow("Save As over itself, disk fills") << "fsize" << "saveas" << "self" << false << "Pelorin: I/O error 27.";
+        QTest::newRow("Save to a full device") << "none" << "save" << "" << "own" << "Pelorin: Disk full.";
+        QTest::newRow("Save after the file was made read-only") << "readonly" << "save" << "" << "own" << "Error: %s could not be opened";
+        QTest::newRow("Save after the file was deleted") << "delete" << "save" << "" << "own" << "Error: %s could not be opened";
+        QTest::newRow("Save As, new file in a locked folder") << "none" << "saveas" << "new" << "locked" << "Error: %t could not be opened";
+        QTest::newRow("Save As over a file in a locked folder") << "none" << "saveas" << "existing" << "locked" << "Error: %t could not be opened";
+        QTest::newRow("Save As over a read-only file") << "none" << "saveas" << "readonly" << "own" << "Error: %t could not be opened";
+        // Writable, but in a sticky folder only its owner may replace it.
+        QTest::newRow("Save As over another user's file") << "none" << "saveas" << "foreign" << "sticky" << "Pelorin: File access denied.";
+        QTest::newRow("Save As over a file, disk fills") << "fsize" << "saveas" << "existing" << "own" << "Pelorin: I/O error 27.";
+        QTest::newRow("Save As over itself, disk fills") << "fsize" << "saveas" << "self" << "own" << "Pelorin: I/O error 27.";
     }
 
     void refusedSaves()
@@ -155,21 +157,23 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, command);
         QFETCH(QString, target);
-        QFETCH(bool, lockedFolder);
+        QFETCH(QString, folder);
         QFETCH(QString, message);
 
         const bool fullDevice = QByteArray(QTest::currentDataTag()).contains("full device");
-        const bool needsKernel = before == QLatin1String("readonly") || lockedFolder || target == QLatin1String("readonly");
+        const bool needsKernel = before == QLatin1String("readonly") || folder != QLatin1String("own") || target == QLatin1String("readonly");
         if (needsKernel && !m_canDrop)
             QSKIP("needs an unprivileged user for the kernel to refuse");
+        if (target == QLatin1String("foreign") && geteuid() != 0)
+            QSKIP("needs root to make another user's file");
         if (fullDevice && !QFileInfo(QStringLiteral("/dev/full")).isWritable())
             QSKIP("no writable /dev/full");
 
         Scene scene;
         QVERIFY(scene.dir.isValid());
-        const QString folder = scene.dir.path();
-        own(folder, 0755);
-        QString source = folder + QStringLiteral("/source.kvd");
+        const QString dir = scene.dir.path();
+        own(dir, 0755);
+        QString source = dir + QStringLiteral("/source.kvd");
         if (fullDevice) {
             source = QStringLiteral("/dev/full"); // opens as a file of zeros, refuses every write
         } else {
@@ -181,24 +185,30 @@ private slots:
         if (target == QLatin1String("self")) {
             targetPath = source;
         } else if (!target.isEmpty()) {
-            targetPath = folder + QStringLiteral("/target.kvd");
+            targetPath = dir + QStringLiteral("/target.kvd");
             if (target != QLatin1String("new")) {
                 writeAll(targetPath, old);
-                own(targetPath, target == QLatin1String("readonly") ? 0444 : 0644);
+                if (target == QLatin1String("foreign"))
+                    ::chmod(QFile::encodeName(targetPath).constData(), 0666); // stays root's
+                else
+                    own(targetPath, target == QLatin1String("readonly") ? 0444 : 0644);
             }
         }
         // Everything that exists now must still exist, byte for byte, afterwards.
         QHash<QString, QByteArray> files;
-        for (const QFileInfo &f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        for (const QFileInfo &f : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
             files.insert(f.absoluteFilePath(), readAll(f.absoluteFilePath()));
-        if (lockedFolder)
-            own(folder, 0555);
+        if (folder == QLatin1String("locked"))
+            own(dir, 0555);
+        else if (folder == QLatin1String("sticky") && (::chown(QFile::encodeName(dir).constData(), 0, 0) != 0
+                                                        || ::chmod(QFile::encodeName(dir).constData(), 01777) != 0))
+            QFAIL("cannot make the sticky folder"); // root's own, as /tmp is
 
         QStringList args{QStringLiteral("once"), source, before, command};
         if (!targetPath.isEmpty())
             args << targetPath;
         const Run run = runHelper(args);
-        own(folder, 0755);
+        ::chmod(QFile::encodeName(dir).constData(), 0755);
         ++m_faults;
 
         QCOMPARE(run.exitCode, 0);
@@ -218,7 +228,7 @@ private slots:
             QVERIFY2(!QFile::exists(source), "Save recreated a deleted file");
         // No new file either: no half-written copy, no temporary left behind.
         QStringList now;
-        for (const QFileInfo &f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        for (const QFileInfo &f : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
             now << f.absoluteFilePath();
         for (const QString &path : now)
             QVERIFY2(files.contains(path), qPrintable(QStringLiteral("left behind: ") + path));

@@ -238,6 +238,13 @@ QStringList openThroughMenu(Harness &h, const QString &path)
     return boxesSince(h, mark);
 }
 
+QStringList saveThroughMenu(Harness &h)
+{
+    const qsizetype mark = h.platform.shown.size();
+    h.action("FileSave")->trigger();
+    return boxesSince(h, mark);
+}
+
 QStringList saveAsThroughMenu(Harness &h, const QString &target)
 {
     const qsizetype mark = h.platform.shown.size();

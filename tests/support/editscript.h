@@ -57,6 +57,8 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &choice
 // Open through the menu command, answering No to a save-changes prompt that an earlier
 // document left; returns the error boxes the command showed ("Error: ..." or "Pelorin: ...").
 QStringList openThroughMenu(Harness &h, const QString &path);
+// Save through its menu item (which must be enabled); returns the error boxes it showed.
+QStringList saveThroughMenu(Harness &h);
 // Save As through the menu command to `target`; returns the error boxes it showed.
 QStringList saveAsThroughMenu(Harness &h, const QString &target);
 
