@@ -4,10 +4,12 @@
 // and the awkward reals (infinities, NaNs, subnormals, negative zero). Deterministic:
 // the same program writes the same files.
 //
-//   makecorpus <folder>
+//   makecorpus <folder>          writes the files
+//   makecorpus --check <folder>  exits 1 unless each of these files is there, byte for byte
 
 #include "record/layout.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -131,6 +133,17 @@ Bytes makeRecord(int variant, int cut, int scribe, int point, Random &r)
     return b;
 }
 
+bool sameAsFile(const std::string &path, const Bytes &bytes)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    Bytes held(bytes.size() + 1);
+    const size_t n = std::fread(held.data(), 1, held.size(), f);
+    std::fclose(f);
+    return n == bytes.size() && std::equal(bytes.begin(), bytes.end(), held.begin());
+}
+
 bool writeFile(const std::string &folder, const std::string &name, const Bytes &bytes)
 {
     const std::string path = folder + "/" + name;
@@ -145,15 +158,21 @@ bool writeFile(const std::string &folder, const std::string &name, const Bytes &
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: makecorpus <folder>\n");
+    const bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
+    if (argc != 2 && !check) {
+        std::fprintf(stderr, "usage: makecorpus [--check] <folder>\n");
         return 2;
     }
-    const std::string folder = argv[1];
+    const std::string folder = argv[argc - 1];
     Random r{20261208};
     int written = 0;
     auto emit = [&](const std::string &name, const Bytes &bytes) {
-        if (!writeFile(folder, name, bytes)) {
+        if (check) {
+            if (!sameAsFile(folder + "/" + name, bytes)) {
+                std::fprintf(stderr, "makecorpus: %s/%s is not what the generator writes\n", folder.c_str(), name.c_str());
+                std::exit(1);
+            }
+        } else if (!writeFile(folder, name, bytes)) {
             std::fprintf(stderr, "makecorpus: cannot write %s/%s\n", folder.c_str(), name.c_str());
             std::exit(1);
         }
@@ -196,6 +215,6 @@ int main(int argc, char **argv)
     shortOne.pop_back();
     emit("short_3227.kvd", shortOne);
 
-    std::printf("%d files in %s\n", written, folder.c_str());
+    std::printf("%d files %s %s\n", written, check ? "checked in" : "written to", folder.c_str());
     return 0;
 }
