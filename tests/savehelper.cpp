@@ -1,7 +1,8 @@
 // Drives the real window in a process of its own, for the fault tests: they kill it
 // while it saves, or run it as another user so that the kernel enforces permissions.
 //
-//   savehelper probe
+//   savehelper probe <folder>
+//       Prints "ok" when this user can read, write and enter the folder.
 //   savehelper loop <source> <target>
 //       Writes <target>.a (the source saved unedited) and <target>.b (saved after edits
 //       all over the record), copies version a to <target>, prints "ready", then saves
@@ -121,7 +122,9 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == QLatin1String("probe")) {
+    if (args.value(0) == QLatin1String("probe") && args.size() == 2) {
+        if (::access(QFile::encodeName(args.at(1)).constData(), R_OK | W_OK | X_OK) != 0)
+            return fail("cannot use the folder");
         std::printf("ok\n");
         return 0;
     }
@@ -129,5 +132,5 @@ int main(int argc, char **argv)
         return loop(args.at(1), args.at(2));
     if (args.value(0) == QLatin1String("once") && args.size() >= 4)
         return once(args.at(1), args.at(2), args.at(3), args.value(4));
-    return fail("usage: savehelper probe | loop <source> <target> | once <source> <before> <save|saveas> [target]");
+    return fail("usage: savehelper probe <folder> | loop <source> <target> | once <source> <before> <save|saveas> [target]");
 }

@@ -63,10 +63,9 @@ class FaultsTest : public QObject
     int m_faults = 0;
     qint64 m_lost = 0;
 
-    // A folder the helper's user owns, with a source file in it.
+    // A folder for one case, which the helper's user is given.
     struct Scene {
         QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/pelorin-faults-XXXXXX")};
-        QString source;
     };
 
     void own(const QString &path, mode_t mode) const
@@ -122,7 +121,10 @@ private slots:
         m_gid = nogroup ? nogroup->gr_gid : nobody->pw_gid;
         m_runAs = {setpriv, QStringLiteral("--reuid=%1").arg(m_uid), QStringLiteral("--regid=%1").arg(m_gid),
                    QStringLiteral("--clear-groups")};
-        const Run probe = runHelper({QStringLiteral("probe")});
+        // The helper must be able to run, and to work in the folders the cases make.
+        Scene scene;
+        own(scene.dir.path(), 0755);
+        const Run probe = runHelper({QStringLiteral("probe"), scene.dir.path()});
         m_canDrop = probe.exitCode == 0 && probe.lines == QStringList{QStringLiteral("ok")};
         if (!m_canDrop) {
             qWarning("cannot run the helper as nobody (%s); permission cases are skipped", qPrintable(probe.errors));
