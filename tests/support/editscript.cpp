@@ -7,7 +7,9 @@
 #include "pages/radiogroup.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHash>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -29,6 +31,8 @@ namespace {
 
 // What a user types: code letters, digits, punctuation and some Latin-1 letters above 127.
 const QString kKeys = QStringLiteral("G01XYZM%;#-+. 23456789abcz") + QChar(0xE9) + QChar(0xFF) + QChar(0xB5) + QChar(0xD7);
+
+const char kControls[] = {'\t', '\n', '\r', '\x01', '\x1b', '\x7f'};
 
 QString randomText(Choices &c, int maxLength)
 {
@@ -137,7 +141,7 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
                     badBoxes[name] = bad;
                     result.log << QStringLiteral("number '%1' into %2").arg(text, name);
                 } else {
-                    switch (c.pick(4)) {
+                    switch (c.pick(5)) {
                     case 0: {
                         const QString text = randomText(c, 12);
                         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -158,6 +162,16 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
                         for (int i = 0; i < n; ++i)
                             QTest::keyClick(box, Qt::Key_Backspace);
                         result.log << QStringLiteral("%1 backspaces in %2").arg(n).arg(name);
+                        break;
+                    }
+                    case 3: {
+                        // Pasted text may hold anything a clipboard can: control characters, and more than fits.
+                        QString text = randomText(c, 14);
+                        if (!text.isEmpty() && c.pick(2))
+                            text.insert(c.pick(int(text.size())), QLatin1Char(kControls[c.pick(int(sizeof kControls))]));
+                        QGuiApplication::clipboard()->setText(text);
+                        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+                        result.log << QStringLiteral("paste '%1' into %2, now '%3'").arg(text, name, box->text());
                         break;
                     }
                     default:
@@ -260,7 +274,9 @@ QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const 
         const QByteArray field = saved.mid(w.range.offset, w.range.size);
         if (w.kind == savemask::Kind::Text) {
             const QByteArray text = h.form.findChild<CodeEdit *>(name)->text().toLatin1();
-            const QByteArray expected = text.size() < w.range.size ? text + '\0' : text.left(w.range.size);
+            if (text.size() > w.range.size)
+                return QStringLiteral("%1 shows %2 characters; its field holds %3").arg(name).arg(text.size()).arg(w.range.size);
+            const QByteArray expected = text.size() < w.range.size ? text + '\0' : text;
             if (!field.startsWith(expected))
                 return QStringLiteral("%1 shows '%2' but the file holds %3").arg(name, QString::fromLatin1(text),
                                                                                   QString::fromLatin1(field.toHex(' ')));
