@@ -138,7 +138,7 @@ private slots:
     {
         QTest::addColumn<QString>("before");     // the helper's step between the edit and the save
         QTest::addColumn<QString>("command");    // save or saveas
-        QTest::addColumn<QString>("target");     // for saveas: new, existing, readonly, self, foreign
+        QTest::addColumn<QString>("target");     // for saveas: new, existing, readonly, self, foreign, unreachable, folder
         QTest::addColumn<QString>("folder");     // own, locked (refuses new files), sticky (root's, like /tmp)
         QTest::addColumn<QString>("message");    // %s stands for the source, %t for the target
 
@@ -148,6 +148,8 @@ private slots:
         QTest::newRow("Save As, new file in a locked folder") << "none" << "saveas" << "new" << "locked" << "Error: %t could not be opened";
         QTest::newRow("Save As over a file in a locked folder") << "none" << "saveas" << "existing" << "locked" << "Error: %t could not be opened";
         QTest::newRow("Save As over a read-only file") << "none" << "saveas" << "readonly" << "own" << "Error: %t could not be opened";
+        QTest::newRow("Save As into a missing folder") << "none" << "saveas" << "unreachable" << "own" << "Error: %t could not be opened";
+        QTest::newRow("Save As onto a folder") << "none" << "saveas" << "folder" << "own" << "Error: %t could not be opened";
         // Writable, but in a sticky folder only its owner may replace it.
         QTest::newRow("Save As over another user's file") << "none" << "saveas" << "foreign" << "sticky" << "Pelorin: File access denied.";
         QTest::newRow("Save As over a file, disk fills") << "fsize" << "saveas" << "existing" << "own" << "Pelorin: I/O error 27.";
@@ -186,6 +188,12 @@ private slots:
         const QByteArray old(kvd::RecordSize, 'o');
         if (target == QLatin1String("self")) {
             targetPath = source;
+        } else if (target == QLatin1String("unreachable")) {
+            targetPath = dir + QStringLiteral("/missing/target.kvd");
+        } else if (target == QLatin1String("folder")) {
+            targetPath = dir + QStringLiteral("/target.kvd");
+            QVERIFY(QDir(dir).mkdir(QStringLiteral("target.kvd")));
+            own(targetPath, 0755);
         } else if (!target.isEmpty()) {
             targetPath = dir + QStringLiteral("/target.kvd");
             if (target != QLatin1String("new")) {
@@ -228,6 +236,8 @@ private slots:
         QCOMPARE(lost, 0);
         if (before == QLatin1String("delete"))
             QVERIFY2(!QFile::exists(source), "Save recreated a deleted file");
+        if (target == QLatin1String("folder"))
+            QVERIFY(QFileInfo(targetPath).isDir());
         // No new file either: no half-written copy, no temporary left behind.
         QStringList now;
         for (const QFileInfo &f : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
