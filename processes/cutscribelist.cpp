@@ -17,7 +17,9 @@ void CutScribeList::LoadCutMarkTab(const kvd::DefinitionRecord &record)
     // There is always a cut process: a negative count from a damaged file would leave
     // column 1 showing the previous file's codes and saving them into this one.
     CutIndex = std::max<int>(record.integer(kvd::Field::CutProcessIndex), 0);
-    ScribeIndex = record.integer(kvd::Field::ScribeProcessIndex);
+    // A scribe count below "none" reads as none: left as it stood, Add would show column 5
+    // alone and the next save would store a count that hides what was typed there.
+    ScribeIndex = std::max<int>(record.integer(kvd::Field::ScribeProcessIndex), -1);
     const int cuts = CutIndex + 1;
     const int scribes = ScribeIndex + 1;
 

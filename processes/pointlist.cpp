@@ -15,7 +15,9 @@ PointList::PointList(CodesTab &page, QAction *addPoint, QAction *delPoint)
 
 void PointList::LoadCodesTab(const kvd::DefinitionRecord &record)
 {
-    const int count = record.integer(kvd::Field::PointProcessIndex) + 1;
+    // A count below "none" reads as none, so that Add starts at column 1 and what is typed
+    // there is saved with a count that shows it again.
+    const int count = std::max<int>(record.integer(kvd::Field::PointProcessIndex), -1) + 1;
     if (count == 0)
         m_addPoint->setEnabled(true);
     m_delPoint->setEnabled(count > 0);

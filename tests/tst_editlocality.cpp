@@ -175,10 +175,6 @@ private slots:
         QStringList texts;
         for (const QString &name : names)
             texts << window.form.findChild<CodeEdit *>(name)->text();
-        QEXPECT_FAIL("scribe count -2", "a count below -1 keeps Add enabled from the file before; Add then shows "
-                                        "column 5 alone and saves the count -1, which hides it", Continue);
-        QEXPECT_FAIL("point count -2", "a count below -1 keeps Add enabled from the file before; Add then shows "
-                                       "column 5 alone and saves the count -1, which hides it", Continue);
         QVERIFY2(texts.contains(QStringLiteral("TYPED")), qPrintable(texts.join(QLatin1Char('|'))));
     }
 };

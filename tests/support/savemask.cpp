@@ -198,8 +198,15 @@ Expectation expectSave(const QByteArray &opened, const Trace &trace)
         else if (s.encoding == kvd::Encoding::ByteChoice)
             out[s.offset] = opened.at(s.offset) == 1 ? 1 : 0;
     }
-    const int cutAt = kvd::spec(Field::CutProcessIndex).offset;
-    putInt16(out, cutAt, std::max<qint16>(int16At(opened, cutAt), 0));
+    // There is always a cut process; a scribe or point count below "none" reads as none.
+    const struct {
+        Field field;
+        qint16 lowest;
+    } floors[] = {{Field::CutProcessIndex, 0}, {Field::ScribeProcessIndex, -1}, {Field::PointProcessIndex, -1}};
+    for (const auto &f : floors) {
+        const int at = kvd::spec(f.field).offset;
+        putInt16(out, at, std::max<qint16>(int16At(opened, at), f.lowest));
+    }
 
     for (int slot = 1; slot <= kvd::LastPointSlot; ++slot) {
         const bool shown = slotShown(opened, slot);
