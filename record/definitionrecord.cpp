@@ -40,19 +40,19 @@ void DefinitionRecord::setText(TextField f, const QString &text)
 
 qint16 DefinitionRecord::integer(Field f) const
 {
-    Q_ASSERT(spec(f).size == 2);
-    return qFromLittleEndian<qint16>(m_bytes.data() + spec(f).offset);
+    Q_ASSERT(fieldSpec(f).size == 2);
+    return qFromLittleEndian<qint16>(m_bytes.data() + fieldSpec(f).offset);
 }
 
 void DefinitionRecord::setInteger(Field f, qint16 value)
 {
-    Q_ASSERT(spec(f).size == 2);
-    qToLittleEndian<qint16>(value, m_bytes.data() + spec(f).offset);
+    Q_ASSERT(fieldSpec(f).size == 2);
+    qToLittleEndian<qint16>(value, m_bytes.data() + fieldSpec(f).offset);
 }
 
 int DefinitionRecord::choice(Field f) const
 {
-    const FieldSpec &s = spec(f);
+    const FieldSpec &s = fieldSpec(f);
     if (s.encoding == Encoding::ByteChoice)
         return m_bytes[size_t(s.offset)] == 1 ? 1 : 0;
     Q_ASSERT(s.encoding == Encoding::Choice);
@@ -61,7 +61,7 @@ int DefinitionRecord::choice(Field f) const
 
 void DefinitionRecord::setChoice(Field f, int index)
 {
-    const FieldSpec &s = spec(f);
+    const FieldSpec &s = fieldSpec(f);
     const int value = index == 1 ? 1 : 0;
     if (s.encoding == Encoding::ByteChoice) {
         m_bytes[size_t(s.offset)] = quint8(value);
@@ -73,14 +73,14 @@ void DefinitionRecord::setChoice(Field f, int index)
 
 quint64 DefinitionRecord::realBits(Field f) const
 {
-    Q_ASSERT(spec(f).encoding == Encoding::Real);
-    return qFromLittleEndian<quint64>(m_bytes.data() + spec(f).offset);
+    Q_ASSERT(fieldSpec(f).encoding == Encoding::Real);
+    return qFromLittleEndian<quint64>(m_bytes.data() + fieldSpec(f).offset);
 }
 
 void DefinitionRecord::setRealBits(Field f, quint64 bits)
 {
-    Q_ASSERT(spec(f).encoding == Encoding::Real);
-    qToLittleEndian<quint64>(bits, m_bytes.data() + spec(f).offset);
+    Q_ASSERT(fieldSpec(f).encoding == Encoding::Real);
+    qToLittleEndian<quint64>(bits, m_bytes.data() + fieldSpec(f).offset);
 }
 
 double DefinitionRecord::real(Field f) const

@@ -121,7 +121,7 @@ inline constexpr FieldSpec FieldTable[] = {
 
 inline constexpr int FieldCount = int(sizeof(FieldTable) / sizeof(FieldTable[0]));
 
-constexpr const FieldSpec &spec(Field f) { return FieldTable[int(f)]; }
+constexpr const FieldSpec &fieldSpec(Field f) { return FieldTable[int(f)]; }
 
 namespace detail {
 constexpr bool tilesRecord()
@@ -147,7 +147,7 @@ struct TextField {
 inline constexpr int ShortCodeSize = 10;
 inline constexpr int Name20Size = 20;
 
-constexpr TextField textField(Field f) { return {spec(f).offset, spec(f).size}; }
+constexpr TextField textField(Field f) { return {fieldSpec(f).offset, fieldSpec(f).size}; }
 
 // Process slots: 1-3 cut, 4-5 scribe, 6-10 point.
 inline constexpr int FirstCutSlot = 1, LastCutSlot = 3;
@@ -157,7 +157,7 @@ inline constexpr int FirstPointSlot = 6, LastPointSlot = 10;
 namespace detail {
 constexpr TextField entry(Field block, int index)
 {
-    return {spec(block).offset + ShortCodeSize * index, ShortCodeSize};
+    return {fieldSpec(block).offset + ShortCodeSize * index, ShortCodeSize};
 }
 } // namespace detail
 
@@ -190,7 +190,7 @@ static_assert(scribeSeq(2, 3, 5).offset == 1774);
 static_assert(offsetOn(1, 6).offset == 2034);
 static_assert(offsetOff(3, 10).offset == 2574);
 static_assert(activateSeq(4, 10).offset == 1974);
-static_assert(cutSeq(3, 3, 3).offset + ShortCodeSize == spec(Field::ScribeSeqCodes).offset);
-static_assert(afterProcess(10).offset + ShortCodeSize == spec(Field::Reserved2784).offset);
+static_assert(cutSeq(3, 3, 3).offset + ShortCodeSize == fieldSpec(Field::ScribeSeqCodes).offset);
+static_assert(afterProcess(10).offset + ShortCodeSize == fieldSpec(Field::Reserved2784).offset);
 
 } // namespace kvd

@@ -135,8 +135,8 @@ private slots:
         QStringList points;
         for (int c = 1; c <= 5; ++c)
             points << QStringLiteral("PCProcess%1").arg(c);
-        const int scribeAt = kvd::spec(kvd::Field::ScribeProcessIndex).offset;
-        const int pointAt = kvd::spec(kvd::Field::PointProcessIndex).offset;
+        const int scribeAt = kvd::fieldSpec(kvd::Field::ScribeProcessIndex).offset;
+        const int pointAt = kvd::fieldSpec(kvd::Field::PointProcessIndex).offset;
         QTest::newRow("no scribe process") << scribeAt << -1 << "AddMark" << scribes;
         QTest::newRow("scribe count -2") << scribeAt << -2 << "AddMark" << scribes;
         QTest::newRow("no point process") << pointAt << -1 << "AddPointProcess" << points;

@@ -210,7 +210,7 @@ private slots:
     void jsonHoldsTheSameFields()
     {
         DefinitionRecord r = sample();
-        setBytes(r, kvd::spec(Field::StartOfFile).offset, QByteArray("%\n\x01\xe9\"", 6));
+        setBytes(r, kvd::fieldSpec(Field::StartOfFile).offset, QByteArray("%\n\x01\xe9\"", 6));
         r.setReal(Field::MinArcRadius, HUGE_VAL);
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(dumpJson(r, true), &error);
@@ -239,7 +239,7 @@ private slots:
         QTest::newRow("reserved hidden") << Mutation([](DefinitionRecord &r) { r.data()[63] = 0xab; }) << false << QByteArray();
         QTest::newRow("reserved with all") << Mutation([](DefinitionRecord &r) { r.data()[63] = 0xab; }) << true
                                            << QByteArray("Reserved62: 0000 -> 00ab\n");
-        QTest::newRow("tail") << Mutation([](DefinitionRecord &r) { r.data()[kvd::spec(Field::EndOfFile).offset + 4] = 'Z'; })
+        QTest::newRow("tail") << Mutation([](DefinitionRecord &r) { r.data()[kvd::fieldSpec(Field::EndOfFile).offset + 4] = 'Z'; })
                               << true << QByteArray("EndOfFile.Tail: (none) -> 00005a\n");
         // Growing a text over zero bytes is a change of the text alone.
         QTest::newRow("text over zeros") << Mutation([](DefinitionRecord &r) { r.setText(Field::EndOfFile, QStringLiteral("%%")); })
@@ -298,7 +298,7 @@ private slots:
                                        << QByteArrayList{"PointProcessIndex = 5, outside -1..4"};
         QTest::newRow("choice") << Mutation([](DefinitionRecord &r) { r.setInteger(Field::RapidModal, -1); })
                                 << QByteArrayList{"RapidModal = -1, not 0 or 1; the editor reads it as 0 and saves 0"};
-        QTest::newRow("byte choice") << Mutation([](DefinitionRecord &r) { r.data()[kvd::spec(Field::KerfCompIncludesValue).offset] = 2; })
+        QTest::newRow("byte choice") << Mutation([](DefinitionRecord &r) { r.data()[kvd::fieldSpec(Field::KerfCompIncludesValue).offset] = 2; })
                                      << QByteArrayList{"KerfCompIncludesValue = 2, not 0 or 1; the editor reads it as 0 and saves 0"};
         QTest::newRow("unterminated") << Mutation([](DefinitionRecord &r) { setBytes(r, kvd::afterProcess(1).offset, "M16abcdefg"); })
                                       << QByteArrayList{"cut[1].AfterProcess = \"M16abcdefg\" has no terminating zero"};

@@ -21,12 +21,12 @@ namespace {
 
 QByteArray fieldBytes(const QByteArray &file, Field f)
 {
-    return file.mid(kvd::spec(f).offset, kvd::spec(f).size);
+    return file.mid(kvd::fieldSpec(f).offset, kvd::fieldSpec(f).size);
 }
 
 QByteArray withField(QByteArray file, Field f, const QByteArray &bytes)
 {
-    return file.replace(kvd::spec(f).offset, bytes.size(), bytes);
+    return file.replace(kvd::fieldSpec(f).offset, bytes.size(), bytes);
 }
 
 // A different value in every field of the page, and bytes after the controller name's
@@ -34,7 +34,7 @@ QByteArray withField(QByteArray file, Field f, const QByteArray &bytes)
 DefinitionRecord sampleRecord()
 {
     DefinitionRecord r;
-    std::memcpy(r.data() + kvd::spec(Field::ControllerName).offset, "Burny 10\0garbage123", 20);
+    std::memcpy(r.data() + kvd::fieldSpec(Field::ControllerName).offset, "Burny 10\0garbage123", 20);
     const std::pair<Field, double> reals[] = {
         {Field::RapidThresholdDistance, 6}, {Field::MinArcRadius, 0.125}, {Field::MinArcDistance, 0.004},
         {Field::NormalPrecisionInch, 1.1}, {Field::NormalPrecisionMetric, 1.2}, {Field::ExtraPrecisionInch, 1.3},
@@ -186,7 +186,7 @@ private slots:
     void untouchedRealsKeepTheirBytes()
     {
         DefinitionRecord r = sampleRecord();
-        std::memcpy(r.data() + kvd::spec(Field::ControllerName).offset, "ABCDEFGHIJKLMNOPQRST", 20);
+        std::memcpy(r.data() + kvd::fieldSpec(Field::ControllerName).offset, "ABCDEFGHIJKLMNOPQRST", 20);
         r.setReal(Field::MinArcDistance, -0.004);
         r.setRealBits(Field::NormalPrecisionMetric, 0xfff8000000000000ULL); // -NAN
         r.setRealBits(Field::ExtraPrecisionInch, 0x7ff0000000000123ULL); // a NaN with a payload

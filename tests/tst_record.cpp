@@ -108,7 +108,7 @@ private slots:
         QFETCH(QByteArray, stored);
         QFETCH(QString, text);
         QByteArray bytes(RecordSize, '\x55');
-        bytes.replace(spec(Field::StartOfFile).offset, 10, stored);
+        bytes.replace(fieldSpec(Field::StartOfFile).offset, 10, stored);
         const DefinitionRecord r = DefinitionRecord::fromBytes(bytes);
         QCOMPARE(r.text(Field::StartOfFile), text);
     }

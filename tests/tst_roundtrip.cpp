@@ -23,7 +23,7 @@ QByteArray randomRecord(QRandomGenerator &r)
     QByteArray b(kvd::RecordSize, '\0');
     for (char &c : b)
         c = char(r.bounded(256));
-    auto put16 = [&](kvd::Field f, int v) { qToLittleEndian<qint16>(qint16(v), b.data() + kvd::spec(f).offset); };
+    auto put16 = [&](kvd::Field f, int v) { qToLittleEndian<qint16>(qint16(v), b.data() + kvd::fieldSpec(f).offset); };
     for (kvd::Field f : {kvd::Field::CutProcessIndex, kvd::Field::ScribeProcessIndex, kvd::Field::PointProcessIndex})
         if (r.bounded(4) != 0)
             put16(f, r.bounded(-2, 7));

@@ -127,9 +127,9 @@ Bytes makeRecord(int variant, int cut, int scribe, int point, Random &r)
         case kvd::Encoding::Real: put64(b, s.offset, kReals[k % kRealCount]); break;
         }
     }
-    put16(b, kvd::spec(kvd::Field::CutProcessIndex).offset, cut);
-    put16(b, kvd::spec(kvd::Field::ScribeProcessIndex).offset, scribe);
-    put16(b, kvd::spec(kvd::Field::PointProcessIndex).offset, point);
+    put16(b, kvd::fieldSpec(kvd::Field::CutProcessIndex).offset, cut);
+    put16(b, kvd::fieldSpec(kvd::Field::ScribeProcessIndex).offset, scribe);
+    put16(b, kvd::fieldSpec(kvd::Field::PointProcessIndex).offset, point);
     return b;
 }
 

@@ -82,7 +82,7 @@ template<typename T> QList<T *> usable(QWidget *page)
 
 qint16 int16At(const QByteArray &bytes, kvd::Field f)
 {
-    return qFromLittleEndian<qint16>(bytes.constData() + kvd::spec(f).offset);
+    return qFromLittleEndian<qint16>(bytes.constData() + kvd::fieldSpec(f).offset);
 }
 
 // The counters as the commands move them, to know which column each Add or Delete touches.

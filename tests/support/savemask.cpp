@@ -144,7 +144,7 @@ WidgetField widgetField(const QString &objectName)
 {
     const auto named = namedFields().constFind(objectName);
     if (named != namedFields().constEnd()) {
-        const kvd::FieldSpec &s = kvd::spec(*named);
+        const kvd::FieldSpec &s = kvd::fieldSpec(*named);
         return {kindOf(s.encoding), {s.offset, s.size}};
     }
     if (const auto f = gridField(objectName))
@@ -178,12 +178,12 @@ bool slotShown(const QByteArray &record, int slot)
     // Counts are "processes minus one"; there is always one cut process, and a count
     // beyond the columns there are shows them all.
     if (slot <= kvd::LastCutSlot) {
-        const int cuts = std::max<int>(int16At(record, kvd::spec(Field::CutProcessIndex).offset), 0) + 1;
+        const int cuts = std::max<int>(int16At(record, kvd::fieldSpec(Field::CutProcessIndex).offset), 0) + 1;
         return slot <= cuts;
     }
     if (slot <= kvd::LastScribeSlot)
-        return slot - kvd::LastCutSlot <= int16At(record, kvd::spec(Field::ScribeProcessIndex).offset) + 1;
-    return slot - kvd::LastScribeSlot <= int16At(record, kvd::spec(Field::PointProcessIndex).offset) + 1;
+        return slot - kvd::LastCutSlot <= int16At(record, kvd::fieldSpec(Field::ScribeProcessIndex).offset) + 1;
+    return slot - kvd::LastScribeSlot <= int16At(record, kvd::fieldSpec(Field::PointProcessIndex).offset) + 1;
 }
 
 Expectation expectSave(const QByteArray &opened, const Trace &trace)
@@ -204,7 +204,7 @@ Expectation expectSave(const QByteArray &opened, const Trace &trace)
         qint16 lowest;
     } floors[] = {{Field::CutProcessIndex, 0}, {Field::ScribeProcessIndex, -1}, {Field::PointProcessIndex, -1}};
     for (const auto &f : floors) {
-        const int at = kvd::spec(f.field).offset;
+        const int at = kvd::fieldSpec(f.field).offset;
         putInt16(out, at, std::max<qint16>(int16At(opened, at), f.lowest));
     }
 
@@ -227,7 +227,7 @@ Expectation expectSave(const QByteArray &opened, const Trace &trace)
                     {trace.pointCount, Field::PointProcessIndex}};
     for (const auto &c : counters)
         if (c.moved)
-            setFree(e.free, kvd::spec(c.field).offset, 2);
+            setFree(e.free, kvd::fieldSpec(c.field).offset, 2);
 
     for (const QString &name : trace.edited) {
         const WidgetField w = widgetField(name);

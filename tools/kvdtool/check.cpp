@@ -65,7 +65,7 @@ std::vector<QByteArray> checkRecord(const kvd::DefinitionRecord &record)
     for (const CounterRange &c : Counters) {
         const int v = record.integer(c.field);
         if (v < c.low || v > c.high)
-            out.push_back(QByteArray(kvd::spec(c.field).name) + " = " + QByteArray::number(v) + ", outside "
+            out.push_back(QByteArray(kvd::fieldSpec(c.field).name) + " = " + QByteArray::number(v) + ", outside "
                           + QByteArray::number(c.low) + ".." + QByteArray::number(c.high));
     }
 
@@ -98,7 +98,7 @@ std::vector<QByteArray> checkRecord(const kvd::DefinitionRecord &record)
         if (stale[slot].isEmpty())
             continue;
         const Field counter = counterOf(slot);
-        out.push_back(slotName(slot) + " holds codes (" + stale[slot] + ") beyond " + kvd::spec(counter).name + " = "
+        out.push_back(slotName(slot) + " holds codes (" + stale[slot] + ") beyond " + kvd::fieldSpec(counter).name + " = "
                       + QByteArray::number(record.integer(counter)) + "; the editor's next save clears them");
     }
     return out;
