@@ -104,8 +104,9 @@ QLabel *addLabel(QWidget *parent, const char *objectName, const QString &text, c
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
+    // Sized when the box is first shown: measuring now would load three faces that most
+    // runs never draw.
     label->move(position);
-    label->adjustSize();
     return label;
 }
 
@@ -148,6 +149,8 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
 
 void TAboutForm::showEvent(QShowEvent *event)
 {
+    for (QLabel *label : {Label1, Version, Notice})
+        label->adjustSize();
     QDialog::showEvent(event);
     // In the middle of the desktop, not over the main window.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

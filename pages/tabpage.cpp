@@ -39,8 +39,10 @@ QLabel *TabPage::addLabel(const char *objectName, const QString &caption, QPoint
 {
     auto *label = new QLabel(caption, this);
     label->setObjectName(QLatin1String(objectName));
-    label->move(topLeft);
-    label->adjustSize();
-    label->resize(label->width(), 17);
+    // The width adjustSize() would give, measured once: it lays the caption out three times.
+    auto width = m_captionWidths.find(caption);
+    if (width == m_captionWidths.end())
+        width = m_captionWidths.insert(caption, label->fontMetrics().boundingRect(0, 0, 2000, 2000, Qt::AlignLeft, caption).width());
+    label->setGeometry(QRect(topLeft, QSize(*width, 17)));
     return label;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
 
 class CodeEdit;
@@ -24,4 +25,9 @@ protected:
     CodeEdit *addEdit(const char *objectName, QRect geometry, int limit, bool lineFeedKey);
     RadioGroup *addRadioGroup(const char *objectName, QRect geometry, const QString &item0, const QString &item1);
     QLabel *addLabel(const char *objectName, const QString &caption, QPoint topLeft);
+
+private:
+    // Caption widths in the page's face: the pages repeat captions, and laying a text out
+    // is most of what a label costs to make.
+    QHash<QString, int> m_captionWidths;
 };
