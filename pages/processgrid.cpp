@@ -25,7 +25,20 @@ void setBase(CodeEdit *box, const QColor &colour)
 {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, colour);
+    // Every load deactivates or activates a column that mostly is so already; an unchanged
+    // palette still costs a full resolve against the page's.
+    if (palette == box->palette())
+        return;
     box->setPalette(palette);
+}
+
+// Emptied only when there is something to empty: a box that is empty with no undo steps
+// is left as setText() would leave it.
+void empty(CodeEdit *box)
+{
+    if (box->text().isEmpty() && !box->isUndoAvailable() && !box->isRedoAvailable())
+        return;
+    box->setText(QString());
 }
 
 } // namespace
@@ -41,7 +54,7 @@ void ProcessColumn::hideThenEmpty()
     for (const Box &b : m_boxes)
         b.edit->setVisible(false);
     for (const Box &b : m_boxes)
-        b.edit->setText(QString());
+        empty(b.edit);
 }
 
 void ProcessColumn::activate()
@@ -59,7 +72,7 @@ void ProcessColumn::deactivateThenEmpty()
         setBase(b.edit, b.edit->palette().color(QPalette::Button));
     }
     for (const Box &b : m_boxes)
-        b.edit->setText(QString());
+        empty(b.edit);
 }
 
 void ProcessColumn::fill(const kvd::DefinitionRecord &record)
@@ -78,6 +91,11 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
                                  std::initializer_list<GridLabel> labels)
     : TabPage(parent)
 {
+    // White boxes by inheritance: one palette for the page costs less than one per box.
+    QPalette white = palette();
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+
     // Column by column, row by row: the creation order is the tab order.
     QWidget *previous = nullptr;
     for (int c = 1; c <= Columns; ++c) {
@@ -88,7 +106,6 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
             for (int b = 1; b <= row.boxes; ++b) {
                 const QRect place(FirstLeft + ColumnPitch * (c - 1), row.top + BoxPitch * (b - 1), BoxWidth, BoxHeight);
                 CodeEdit *edit = addEdit(boxName(row, c, b).constData(), place, CodeLimit, row.codes);
-                setBase(edit, Qt::white);
                 if (c > 1)
                     edit->setVisible(false);
                 if (previous)
