@@ -195,7 +195,8 @@ void TPelorinForm::buildPages()
         connect(p.page, &TabPage::groupClicked, this, &TPelorinForm::RadGroupImpDecClick);
     }
 
-    auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
+    // Looked up in the menus alone: the whole window holds over a thousand objects by now.
+    auto action = [this](const char *name) { return menuBar()->findChild<QAction *>(QLatin1String(name)); };
     m_cutScribe.emplace(*CutMarkTabPage, action("AddCut"), action("AddMark"), action("DelCutProcess"),
                         action("DelMarkProcess"));
     m_points.emplace(*CodesTabPage, action("AddPointProcess"), action("DelPointProcess"));
