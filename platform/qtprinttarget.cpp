@@ -61,6 +61,8 @@ QString QtPrintTarget::beginJob()
     }
     // The colours go onto the page as they are, pixel blocks and all.
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // A PDF would otherwise keep the page images as JPEG and shift their colours.
+    m_painter.setRenderHint(QPainter::LosslessImageRendering, true);
     return QString();
 }
 

@@ -230,6 +230,8 @@ private slots:
         printer.setOutputFileName(next);
         w.h.form.FilePrintClick();
         QCOMPARE(pdfPages(next), 4);
+        // The page images keep their colours: no lossy JPEG streams.
+        QVERIFY(!TestFiles::read(next).contains("/DCTDecode"));
     }
 };
 
