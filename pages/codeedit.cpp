@@ -52,6 +52,12 @@ CodeEdit::CodeEdit(QWidget *parent, int limit, LineFeedKey lineFeedKey)
 
 void CodeEdit::loadText(const QString &text)
 {
+    // Reloading the text a box already holds, with nothing to undo, would change nothing
+    // but cost a text layout; most boxes of a reopened page are empty both times.
+    if (text == this->text() && !isUndoAvailable() && !isRedoAvailable()) {
+        setCursorPosition(0);
+        return;
+    }
     m_loading = true;
     setText(text);
     m_loading = false;
