@@ -102,13 +102,7 @@ int once(const QString &source, const QString &before, const QString &command, c
         boxes = saveAsThroughMenu(h, target);
     } else {
         h.form.FileSaveClick();
-        for (qsizetype i = mark; i < h.platform.shown.size(); ++i) {
-            const ScriptedPlatform::Shown &s = h.platform.shown.at(i);
-            if (s.kind == ScriptedPlatform::Shown::ErrorBox)
-                boxes << QStringLiteral("Error: ") + s.text;
-            else if (s.kind == ScriptedPlatform::Shown::DefaultErrorBox)
-                boxes << QStringLiteral("Pelorin: ") + s.text;
-        }
+        boxes << boxesSince(h, mark);
     }
     for (const QString &box : boxes)
         std::printf("%s\n", box.toLocal8Bit().constData());

@@ -226,8 +226,6 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
     return result;
 }
 
-namespace {
-
 QStringList boxesSince(const Harness &h, qsizetype mark)
 {
     QStringList boxes;
@@ -240,8 +238,6 @@ QStringList boxesSince(const Harness &h, qsizetype mark)
     }
     return boxes;
 }
-
-} // namespace
 
 QStringList openThroughMenu(Harness &h, const QString &path)
 {

@@ -54,6 +54,8 @@ struct ScriptResult {
 // Runs up to `maxActions` actions on the window, which holds `opened` (the file as read).
 ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &choices, int maxActions);
 
+// The error boxes shown since `mark` (a count of h.platform.shown), as "Error: ..." or "Pelorin: ...".
+QStringList boxesSince(const Harness &h, qsizetype mark);
 // Open through the menu command, answering No to a save-changes prompt that an earlier
 // document left; returns the error boxes the command showed ("Error: ..." or "Pelorin: ...").
 QStringList openThroughMenu(Harness &h, const QString &path);
