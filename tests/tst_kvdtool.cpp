@@ -16,6 +16,7 @@
 #include <random>
 
 using namespace kvdtool;
+using namespace kvd;
 using kvd::DefinitionRecord;
 using kvd::Field;
 

@@ -70,7 +70,7 @@ std::vector<QByteArray> checkRecord(const kvd::DefinitionRecord &record)
     }
 
     QByteArray stale[kvd::LastPointSlot + 1];
-    for (const Entry &e : entries(false)) {
+    for (const Entry &e : kvd::entries(false)) {
         switch (e.kind) {
         case Entry::Choice:
         case Entry::ByteChoice: {

@@ -1,168 +1,12 @@
 #include "dump.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace kvdtool {
 
 namespace {
 
-using kvd::Field;
-using kvd::TextField;
-
-// One row of a process column: its name and how many boxes it has (0 for a single
-// field without an index), in the order the pages show them.
-struct ProcessRow {
-    const char *name;
-    int boxes;
-    Field block;
-    TextField (*at)(int box, int slot);
-};
-
-constexpr ProcessRow NameRow{"Name", 0, Field::ProcessName, [](int, int s) { return kvd::processName(s); }};
-constexpr ProcessRow OffsetRows[] = {
-    {"OffsetOn", 3, Field::OffsetOnCodes, [](int b, int s) { return kvd::offsetOn(b, s); }},
-    {"OffsetOff", 3, Field::OffsetOffCodes, [](int b, int s) { return kvd::offsetOff(b, s); }},
-    {"BeforeProcess", 0, Field::BeforeProcessCode, [](int, int s) { return kvd::beforeProcess(s); }},
-    {"AfterProcess", 0, Field::AfterProcessCode, [](int, int s) { return kvd::afterProcess(s); }},
-};
-constexpr ProcessRow CutRows[] = {
-    {"OnSeq", 3, Field::CutSeqCodes, [](int b, int s) { return kvd::cutSeq(1, b, s); }},
-    {"OffSeq", 3, Field::CutSeqCodes, [](int b, int s) { return kvd::cutSeq(2, b, s); }},
-    {"OffUpSeq", 3, Field::CutSeqCodes, [](int b, int s) { return kvd::cutSeq(3, b, s); }},
-};
-constexpr ProcessRow ScribeRows[] = {
-    {"OnSeq", 3, Field::ScribeSeqCodes, [](int b, int s) { return kvd::scribeSeq(1, b, s); }},
-    {"OffSeq", 3, Field::ScribeSeqCodes, [](int b, int s) { return kvd::scribeSeq(2, b, s); }},
-};
-constexpr ProcessRow PointRows[] = {
-    {"Activate", 4, Field::ActivateSeqCodes, [](int b, int s) { return kvd::activateSeq(b, s); }},
-};
-
-QByteArray slotPrefix(int slot)
-{
-    const char *kind = slot <= kvd::LastCutSlot ? "cut" : slot <= kvd::LastScribeSlot ? "scribe" : "point";
-    return QByteArray(kind) + '[' + QByteArray::number(slot) + "].";
-}
-
-void addText(std::vector<Entry> &out, const QByteArray &name, TextField f, Field field, int slot, bool all)
-{
-    out.push_back({name, Entry::Text, f.offset, f.size, field, slot});
-    if (all)
-        out.push_back({name + ".Tail", Entry::Tail, f.offset, f.size, field, slot});
-}
-
-template <std::size_t N>
-void addRows(std::vector<Entry> &out, int slot, const ProcessRow (&rows)[N], bool all)
-{
-    for (const ProcessRow &row : rows) {
-        const QByteArray base = slotPrefix(slot) + row.name;
-        if (row.boxes == 0) {
-            addText(out, base, row.at(0, slot), row.block, slot, all);
-            continue;
-        }
-        for (int box = 1; box <= row.boxes; ++box)
-            addText(out, base + '[' + QByteArray::number(box) + ']', row.at(box, slot), row.block, slot, all);
-    }
-}
-
-void addProcesses(std::vector<Entry> &out, bool all)
-{
-    for (int slot = 1; slot <= kvd::LastPointSlot; ++slot) {
-        addRows(out, slot, {NameRow}, all);
-        if (slot <= kvd::LastCutSlot)
-            addRows(out, slot, CutRows, all);
-        else if (slot <= kvd::LastScribeSlot)
-            addRows(out, slot, ScribeRows, all);
-        else
-            addRows(out, slot, PointRows, all);
-        addRows(out, slot, OffsetRows, all);
-    }
-}
-
-std::vector<Entry> build(bool all)
-{
-    std::vector<Entry> out;
-    for (int i = 0; i < kvd::FieldCount; ++i) {
-        const kvd::FieldSpec &row = kvd::FieldTable[i];
-        const Field field = Field(i);
-        switch (row.encoding) {
-        case kvd::Encoding::Reserved:
-            if (all)
-                out.push_back({row.name, Entry::Reserved, row.offset, row.size, field, 0});
-            break;
-        case kvd::Encoding::Name20:
-        case kvd::Encoding::ShortCode:
-            addText(out, row.name, kvd::textField(field), field, 0, all);
-            break;
-        case kvd::Encoding::CodeBlock:
-            // The code blocks hold one process's codes in many places; all of them are
-            // listed together, slot by slot, where the first block stands.
-            if (field == Field::ProcessName)
-                addProcesses(out, all);
-            break;
-        case kvd::Encoding::Integer:
-            out.push_back({row.name, Entry::Integer, row.offset, row.size, field, 0});
-            break;
-        case kvd::Encoding::Choice:
-            out.push_back({row.name, Entry::Choice, row.offset, row.size, field, 0});
-            break;
-        case kvd::Encoding::ByteChoice:
-            out.push_back({row.name, Entry::ByteChoice, row.offset, row.size, field, 0});
-            break;
-        case kvd::Encoding::Real:
-            out.push_back({row.name, Entry::Real, row.offset, row.size, field, 0});
-            break;
-        }
-    }
-    return out;
-}
-
 const char HexDigits[] = "0123456789abcdef";
-
-QByteArray hex(const quint8 *bytes, int size)
-{
-    QByteArray out;
-    out.reserve(2 * size);
-    for (int i = 0; i < size; ++i) {
-        out += HexDigits[bytes[i] >> 4];
-        out += HexDigits[bytes[i] & 15];
-    }
-    return out;
-}
-
-QByteArray hex64(quint64 v)
-{
-    QByteArray out(16, '0');
-    for (int i = 15; i >= 0; --i, v >>= 4)
-        out[i] = HexDigits[v & 15];
-    return out;
-}
-
-int textLength(const quint8 *bytes, int size)
-{
-    const void *zero = std::memchr(bytes, 0, size_t(size));
-    return zero ? int(static_cast<const quint8 *>(zero) - bytes) : size;
-}
-
-QByteArray textBytes(const kvd::DefinitionRecord &record, const Entry &e)
-{
-    const quint8 *begin = record.data() + e.offset;
-    return QByteArray(reinterpret_cast<const char *>(begin), textLength(begin, e.size));
-}
-
-// What follows the terminator up to its last non-zero byte, so that a text growing or
-// shrinking over zeros does not count as a change of its tail.
-QByteArray tailHex(const kvd::DefinitionRecord &record, const Entry &e)
-{
-    const quint8 *begin = record.data() + e.offset;
-    const int first = textLength(begin, e.size) + 1;
-    int end = e.size;
-    while (end > first && begin[end - 1] == 0)
-        --end;
-    return end > first ? hex(begin + first, end - first) : QByteArray();
-}
 
 QByteArray jsonString(const QByteArray &bytes)
 {
@@ -188,74 +32,12 @@ QByteArray jsonString(const QByteArray &bytes)
 
 } // namespace
 
-const std::vector<Entry> &entries(bool all)
-{
-    static const std::vector<Entry> shown = build(false);
-    static const std::vector<Entry> every = build(true);
-    return all ? every : shown;
-}
-
-QByteArray escapeText(const QByteArray &bytes)
-{
-    QByteArray out;
-    out.reserve(bytes.size() + 2);
-    for (const char c : bytes) {
-        const quint8 b = quint8(c);
-        switch (b) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        default:
-            if (b >= 0x20 && b < 0x7f)
-                out += char(b);
-            else
-                out += QByteArray("\\x") + HexDigits[b >> 4] + HexDigits[b & 15];
-        }
-    }
-    return out;
-}
-
-QByteArray formatReal(quint64 bits)
-{
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    const bool negative = bits >> 63;
-    if (std::isinf(v))
-        return negative ? "-inf" : "inf";
-    if (std::isnan(v)) {
-        // The quiet NaN that arithmetic produces; any other pattern keeps its bits so
-        // that two different ones never look alike.
-        if ((bits & ~(quint64(1) << 63)) == 0x7ff8000000000000ULL)
-            return negative ? "-nan" : "nan";
-        return "nan(0x" + hex64(bits) + ')';
-    }
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-    return QByteArray(buffer, int(result.ptr - buffer));
-}
-
-QByteArray value(const kvd::DefinitionRecord &record, const Entry &e)
-{
-    switch (e.kind) {
-    case Entry::Text: return '"' + escapeText(textBytes(record, e)) + '"';
-    case Entry::Integer:
-    case Entry::Choice: return QByteArray::number(record.integer(e.field));
-    case Entry::ByteChoice: return QByteArray::number(record.data()[e.offset]);
-    case Entry::Real: return formatReal(record.realBits(e.field));
-    case Entry::Reserved: return hex(record.data() + e.offset, e.size);
-    case Entry::Tail: return tailHex(record, e);
-    }
-    return QByteArray();
-}
-
 QByteArray jsonValue(const kvd::DefinitionRecord &record, const Entry &e)
 {
     switch (e.kind) {
     case Entry::Text: return jsonString(textBytes(record, e));
     case Entry::Real: {
-        const QByteArray text = formatReal(record.realBits(e.field));
+        const QByteArray text = kvd::formatReal(record.realBits(e.field));
         const double v = record.real(e.field);
         return std::isfinite(v) ? text : jsonString(text); // JSON has no number for these
     }
@@ -272,7 +54,7 @@ QByteArray dumpText(const kvd::DefinitionRecord &record, bool all)
 {
     QByteArray out;
     out.reserve(8192);
-    for (const Entry &e : entries(all)) {
+    for (const Entry &e : kvd::entries(all)) {
         const QByteArray v = value(record, e);
         if (e.kind == Entry::Tail && v.isEmpty())
             continue;
@@ -286,7 +68,7 @@ QByteArray dumpJson(const kvd::DefinitionRecord &record, bool all)
     QByteArray out = "{";
     out.reserve(12288);
     const char *separator = "\n  ";
-    for (const Entry &e : entries(all)) {
+    for (const Entry &e : kvd::entries(all)) {
         const QByteArray v = jsonValue(record, e);
         if (v.isEmpty())
             continue;
@@ -294,20 +76,6 @@ QByteArray dumpJson(const kvd::DefinitionRecord &record, bool all)
         separator = ",\n  ";
     }
     return out + "\n}\n";
-}
-
-std::vector<Difference> differences(const kvd::DefinitionRecord &a, const kvd::DefinitionRecord &b, bool all)
-{
-    std::vector<Difference> out;
-    for (const Entry &e : entries(all)) {
-        const QByteArray va = value(a, e);
-        const QByteArray vb = value(b, e);
-        if (va == vb)
-            continue;
-        const QByteArray none = "(none)";
-        out.push_back({e.name, va.isEmpty() ? none : va, vb.isEmpty() ? none : vb});
-    }
-    return out;
 }
 
 QByteArray diffText(const std::vector<Difference> &diffs)

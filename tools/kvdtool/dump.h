@@ -3,7 +3,7 @@
 // The record as text: one line per field, `name = value`, so that files can be
 // compared line by line (diff, git textconv) and read without the editor.
 
-#include "record/definitionrecord.h"
+#include "record/fieldlist.h"
 
 #include <QByteArray>
 
@@ -11,48 +11,15 @@
 
 namespace kvdtool {
 
-struct Entry {
-    enum Kind {
-        Text,       // up to the first zero byte, or the whole field without one
-        Integer,    // signed 16-bit
-        Choice,     // signed 16-bit, shown as stored, not normalised
-        ByteChoice, // one byte, shown as stored
-        Real,       // binary64
-        Reserved,   // hexadecimal, only with --all
-        Tail,       // the bytes after a text's terminating zero, only with --all
-    };
-    QByteArray name;
-    Kind kind;
-    int offset;
-    int size;
-    kvd::Field field; // the table row the entry belongs to (its code block for process entries)
-    int slot;         // process slot 1..10, 0 outside the process codes
-};
+using kvd::Difference;
+using kvd::Entry;
 
-// Every entry in record order, with the process codes grouped by slot where the first
-// code block stands. Reserved ranges and text tails are included only when `all`.
-const std::vector<Entry> &entries(bool all);
-
-// C-style escapes for everything but printable ASCII, so a text never breaks a line.
-QByteArray escapeText(const QByteArray &bytes);
-// The shortest text that reads back as the same binary64; non-finite values as inf,
-// -inf, nan or -nan, and a NaN with an unusual payload with its bits.
-QByteArray formatReal(quint64 bits);
-
-// The entry's value as a dump shows it; empty for a tail that holds only zeros.
-QByteArray value(const kvd::DefinitionRecord &record, const Entry &entry);
-// The same value as a JSON value; empty where value() is empty.
+// The same value as kvd::value() in JSON; empty where value() is empty.
 QByteArray jsonValue(const kvd::DefinitionRecord &record, const Entry &entry);
 
 QByteArray dumpText(const kvd::DefinitionRecord &record, bool all);
 QByteArray dumpJson(const kvd::DefinitionRecord &record, bool all);
 
-struct Difference {
-    QByteArray name;
-    QByteArray a; // "(none)" for a tail that only one record has
-    QByteArray b;
-};
-std::vector<Difference> differences(const kvd::DefinitionRecord &a, const kvd::DefinitionRecord &b, bool all);
 // One line per difference: `name: A -> B`.
 QByteArray diffText(const std::vector<Difference> &diffs);
 

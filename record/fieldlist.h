@@ -1,0 +1,55 @@
+#pragma once
+
+// The record's fields as names and values: one entry per field, in record order, with
+// the value written as text. kvdtool's dump, diff, set and create and the window's
+// comparison all read this one list.
+
+#include "definitionrecord.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace kvd {
+
+struct Entry {
+    enum Kind {
+        Text,       // up to the first zero byte, or the whole field without one
+        Integer,    // signed 16-bit
+        Choice,     // signed 16-bit, shown as stored, not normalised
+        ByteChoice, // one byte, shown as stored
+        Real,       // binary64
+        Reserved,   // hexadecimal, only with --all
+        Tail,       // the bytes after a text's terminating zero, only with --all
+    };
+    QByteArray name;
+    Kind kind;
+    int offset;
+    int size;
+    Field field; // the table row the entry belongs to (its code block for process entries)
+    int slot;    // process slot 1..10, 0 outside the process codes
+};
+
+// Every entry in record order, with the process codes grouped by slot where the first
+// code block stands. Reserved ranges and text tails are included only when `all`.
+const std::vector<Entry> &entries(bool all);
+
+// C-style escapes for everything but printable ASCII, so a text never breaks a line.
+QByteArray escapeText(const QByteArray &bytes);
+// The shortest text that reads back as the same binary64; non-finite values as inf,
+// -inf, nan or -nan, and a NaN with an unusual payload with its bits.
+QByteArray formatReal(quint64 bits);
+
+// A text entry's bytes up to its terminator.
+QByteArray textBytes(const DefinitionRecord &record, const Entry &entry);
+// The entry's value as a dump shows it; empty for a tail that holds only zeros.
+QByteArray value(const DefinitionRecord &record, const Entry &entry);
+
+struct Difference {
+    QByteArray name;
+    QByteArray a; // "(none)" for a tail that only one record has
+    QByteArray b;
+};
+std::vector<Difference> differences(const DefinitionRecord &a, const DefinitionRecord &b, bool all);
+
+} // namespace kvd
