@@ -1,12 +1,8 @@
 #include "kvdfile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "systemfile.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QFileInfo>
 
 namespace kvd {
 
@@ -24,25 +20,11 @@ QString FileError::ioMessage(int code)
     }
 }
 
-int FileError::codeForErrno(int error)
-{
-    switch (error) {
-    case ENOENT: return FileNotFound;
-    case ENAMETOOLONG: return InvalidFilename;
-    case EMFILE:
-    case ENFILE: return TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EROFS: return AccessDenied;
-    case ENOSPC:
-    case EDQUOT: return DiskFull;
-    default: return 0;
-    }
-}
+int FileError::codeForSystemError(int error) { return sys::tableCode(error); }
 
-FileError FileError::fromErrno(int error)
+FileError FileError::fromSystemError(int error)
 {
-    const int code = codeForErrno(error);
+    const int code = codeForSystemError(error);
     if (code)
         return io(code);
     return {Io, error, QStringLiteral("I/O error %1").arg(error)};
@@ -50,44 +32,27 @@ FileError FileError::fromErrno(int error)
 
 namespace {
 
-FileError notOpened() { return FileError::notOpened(); }
-FileError ioFromErrno() { return FileError::fromErrno(errno); }
+using sys::Handle;
+using sys::NoHandle;
 
-bool hasWriteBit(const struct stat &st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+FileError lastSystemError() { return FileError::fromSystemError(sys::lastError()); }
 
-// Opens an existing file for reading and writing, as Open and Save need it.
-int openExisting(const QByteArray &name)
+// Closes `h` and reports the first failure: the earlier one if there was one.
+std::optional<FileError> closeAfter(Handle h, std::optional<FileError> earlier)
 {
-    const int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !hasWriteBit(st)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Closes `fd` and reports the first failure: the earlier one if there was one.
-std::optional<FileError> closeAfter(int fd, std::optional<FileError> earlier)
-{
-    if (::close(fd) != 0 && !earlier)
-        return ioFromErrno();
+    if (!sys::close(h) && !earlier)
+        return lastSystemError();
     return earlier;
 }
 
-std::optional<FileError> writeWhole(int fd, const DefinitionRecord &record)
+std::optional<FileError> writeWhole(Handle h, const DefinitionRecord &record)
 {
-    const quint8 *data = record.data();
-    qint64 done = 0;
+    const char *data = reinterpret_cast<const char *>(record.data());
+    std::int64_t done = 0;
     while (done < RecordSize) {
-        const ssize_t n = ::pwrite(fd, data + done, size_t(RecordSize - done), off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ioFromErrno();
-        }
+        const std::int64_t n = sys::writeAt(h, data + done, RecordSize - done, done);
+        if (n < 0)
+            return lastSystemError();
         if (n == 0)
             return FileError::io(FileError::DiskFull);
         done += n;
@@ -95,30 +60,38 @@ std::optional<FileError> writeWhole(int fd, const DefinitionRecord &record)
     return std::nullopt;
 }
 
-// Special files (devices, pipes) cannot be flushed; that is no failure of the save.
-std::optional<FileError> flush(int fd)
+std::optional<FileError> writeAndFlush(Handle h, const DefinitionRecord &record)
 {
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
-        return ioFromErrno();
-    return std::nullopt;
+    std::optional<FileError> error = writeWhole(h, record);
+    if (!error && !sys::flush(h))
+        error = lastSystemError();
+    return closeAfter(h, error);
+}
+
+// Empties the file and writes the record, as a plain create-or-empty does: for devices,
+// and where the folder lets nobody make or replace a file but the file itself is writable.
+std::optional<FileError> writeEmptied(const QString &path, const DefinitionRecord &record)
+{
+    const Handle h = sys::openEmptied(path);
+    if (h == NoHandle)
+        return FileError::notOpened();
+    return writeAndFlush(h, record);
 }
 
 } // namespace
 
 std::optional<FileError> readRecordFile(const QString &path, DefinitionRecord &out)
 {
-    const int fd = openExisting(QFile::encodeName(path));
-    if (fd < 0)
-        return notOpened();
+    const Handle h = sys::openExisting(path);
+    if (h == NoHandle)
+        return FileError::notOpened();
     QByteArray bytes(RecordSize, '\0');
-    qint64 done = 0;
+    std::int64_t done = 0;
     std::optional<FileError> error;
     while (done < RecordSize) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(RecordSize - done));
+        const std::int64_t n = sys::read(h, bytes.data() + done, RecordSize - done);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = ioFromErrno();
+            error = lastSystemError();
             break;
         }
         if (n == 0) {
@@ -127,7 +100,7 @@ std::optional<FileError> readRecordFile(const QString &path, DefinitionRecord &o
         }
         done += n;
     }
-    error = closeAfter(fd, error);
+    error = closeAfter(h, error);
     if (!error)
         out = DefinitionRecord::fromBytes(bytes);
     return error;
@@ -135,35 +108,11 @@ std::optional<FileError> readRecordFile(const QString &path, DefinitionRecord &o
 
 std::optional<FileError> writeRecordInPlace(const QString &path, const DefinitionRecord &record)
 {
-    const int fd = openExisting(QFile::encodeName(path));
-    if (fd < 0)
-        return notOpened();
-    std::optional<FileError> error = writeWhole(fd, record);
-    if (!error)
-        error = flush(fd);
-    return closeAfter(fd, error);
+    const Handle h = sys::openExisting(path);
+    if (h == NoHandle)
+        return FileError::notOpened();
+    return writeAndFlush(h, record);
 }
-
-namespace {
-
-// Devices and pipes are written in place, as a plain create-or-empty would: renaming a
-// temporary file over them would replace the device node itself.
-std::optional<FileError> writeTruncating(const QByteArray &name, const DefinitionRecord &record)
-{
-    const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return notOpened();
-    return closeAfter(fd, writeWhole(fd, record));
-}
-
-mode_t modeForNewFile()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-} // namespace
 
 std::optional<FileError> writeRecordNew(const QString &path, const DefinitionRecord &record)
 {
@@ -171,49 +120,39 @@ std::optional<FileError> writeRecordNew(const QString &path, const DefinitionRec
     const QFileInfo info(path);
     if (info.isSymLink() && info.exists())
         target = info.canonicalFilePath(); // replace what the link points to, keep the link
-    const QByteArray name = QFile::encodeName(target);
 
-    struct stat existing;
-    const bool exists = ::stat(name.constData(), &existing) == 0;
-    if (exists) {
-        if (S_ISDIR(existing.st_mode) || !hasWriteBit(existing) || ::access(name.constData(), W_OK) != 0)
-            return notOpened();
-        if (!S_ISREG(existing.st_mode))
-            return writeTruncating(name, record);
+    const sys::Kind kind = sys::kindOf(target);
+    switch (kind) {
+    case sys::Kind::Folder:
+    case sys::Kind::ReadOnly: return FileError::notOpened();
+    case sys::Kind::Special: return writeEmptied(target, record); // a rename would replace the device node
+    case sys::Kind::Missing:
+    case sys::Kind::Regular: break;
     }
+    const bool exists = kind == sys::Kind::Regular;
 
-    const QFileInfo targetInfo(target);
-    QByteArray temp = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.")
-                                        + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return notOpened();
-
-    if (exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Not permitted for ordinary users; the file then belongs to whoever saved it.
+    // Where the folder does not let this user make a file (a shared folder where files may
+    // be changed but not created) or replace the target (another user's writable file in a
+    // sticky folder), the save still goes through by writing the target in place.
+    QString temp;
+    const Handle h = sys::createBeside(target, temp);
+    if (h == NoHandle) {
+        const bool refused = FileError::codeForSystemError(sys::lastError()) == FileError::AccessDenied;
+        return exists && refused ? writeEmptied(target, record) : FileError::notOpened();
+    }
+    std::optional<FileError> error = writeAndFlush(h, record);
+    if (!error && !sys::replace(temp, target)) {
+        error = lastSystemError();
+        if (exists && error->code == FileError::AccessDenied) {
+            sys::remove(temp);
+            return writeEmptied(target, record);
         }
-    } else {
-        ::fchmod(fd, modeForNewFile());
     }
-
-    std::optional<FileError> error = writeWhole(fd, record);
-    if (!error)
-        error = flush(fd);
-    error = closeAfter(fd, error);
-    if (!error && ::rename(temp.constData(), name.constData()) != 0)
-        error = ioFromErrno();
     if (error) {
-        ::unlink(temp.constData());
+        sys::remove(temp);
         return error;
     }
-    // Make the rename itself durable; a folder that cannot be flushed loses nothing already written.
-    const int dir = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    sys::syncFolderOf(target);
     return std::nullopt;
 }
 

@@ -30,14 +30,15 @@ struct FileError {
 
     QString message() const { return text; }
     static QString ioMessage(int code);
-    // The table code for a system error, or 0 when it has none.
-    static int codeForErrno(int error);
+    // The table code for an error number of this system (errno, or GetLastError() on
+    // Windows, whose codes 2 to 5 are the table's own), or 0 when it has none.
+    static int codeForSystemError(int error);
 
     static FileError notOpened() { return {NotOpened, 0, QString()}; }
     static FileError io(int code) { return {Io, code, ioMessage(code)}; }
     // A system error without a table code keeps its own number, which may coincide with a
     // table code (EIO is 5): its message is then "I/O error 5", not "File access denied".
-    static FileError fromErrno(int error);
+    static FileError fromSystemError(int error);
 };
 
 // Open reads into `out` only when the whole record was read; on failure `out` is untouched.
@@ -50,7 +51,8 @@ std::optional<FileError> writeRecordInPlace(const QString &path, const Definitio
 
 // Save As: the file at `path` afterwards is exactly the record, 3228 bytes. A regular file
 // is replaced atomically (written beside it, flushed, renamed over it), so a failure at any
-// point leaves an existing file as it was.
+// point leaves an existing file as it was. Where the folder allows no new file, or does not
+// let this user replace the target, a writable target is emptied and written in place.
 std::optional<FileError> writeRecordNew(const QString &path, const DefinitionRecord &record);
 
 } // namespace kvd

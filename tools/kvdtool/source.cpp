@@ -20,7 +20,7 @@ std::optional<kvd::FileError> readForInspection(const QString &path, kvd::Defini
         const qint64 n = file.read(bytes.data() + done, kvd::RecordSize - done);
         if (n < 0) {
             length = file.isSequential() ? done : file.size();
-            return errno ? kvd::FileError::fromErrno(errno) : kvd::FileError::io(kvd::FileError::ReadBeyondEnd);
+            return errno ? kvd::FileError::fromSystemError(errno) : kvd::FileError::io(kvd::FileError::ReadBeyondEnd);
         }
         if (n == 0)
             break;
