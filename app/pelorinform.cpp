@@ -2,6 +2,7 @@
 
 #include "aboutform.h"
 #include "artwork.h"
+#include "compare.h"
 #include "pages/codestab.h"
 #include "pages/cutmarktab.h"
 #include "pages/miscsettab.h"
@@ -10,7 +11,14 @@
 #include "record/kvdfile.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFrame>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -62,6 +70,8 @@ const Menu kMenus[] = {
       {"DelMarkProcess", "&Scribe Process", &TPelorinForm::DelMarkProcessClick, false},
       {"N5", nullptr, nullptr, false},
       {"DelPointProcess", "&Point Process", &TPelorinForm::DelPointProcessClick, false}}},
+    {"ToolsMenuItem", "&Tools",
+     {{"CompareWithFile", "&Compare with File...", &TPelorinForm::CompareWithFileClick, false}}},
     {"HelpMenuItem", "&Help", {{"AboutPelorin1", "&About Pelorin...", &TPelorinForm::AboutPelorin1Click, true}}},
 };
 
@@ -108,6 +118,7 @@ TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
     layout->addWidget(PageControl);
 
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
     setWindowTitle(kTitlePrefix + QStringLiteral("<untitled>[*]"));
 
     m_aboutForm = new TAboutForm(this);
@@ -134,6 +145,7 @@ void TPelorinForm::buildMenus()
     m_fileSave = findChild<QAction *>(QStringLiteral("FileSave"));
     m_saveAs = findChild<QAction *>(QStringLiteral("SaveAs"));
     m_filePrint = findChild<QAction *>(QStringLiteral("FilePrint"));
+    m_compare = findChild<QAction *>(QStringLiteral("CompareWithFile"));
 }
 
 void TPelorinForm::buildToolBar()
@@ -193,6 +205,10 @@ void TPelorinForm::buildPages()
         PageControl->addTab(p.page, QString::fromLatin1(p.caption));
         connect(p.page, &TabPage::boxChanged, this, &TPelorinForm::EditR1C1B1Change);
         connect(p.page, &TabPage::groupClicked, this, &TPelorinForm::RadGroupImpDecClick);
+        // A file dropped onto a box opens like one dropped anywhere else on the window;
+        // dropped text still goes into the box.
+        for (QLineEdit *box : p.page->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
+            box->installEventFilter(this);
     }
 
     // Looked up in the menus alone: the whole window holds over a thousand objects by now.
@@ -298,6 +314,7 @@ void TPelorinForm::openPath(const QString &path)
         return;
     }
     m_record = read;
+    m_fileBytes = read.toBytes();
     CurrentFileName = path;
     setCaptionPath(path);
     setModified(false);
@@ -322,15 +339,16 @@ void TPelorinForm::EnableAfterLoad()
     m_fileSave->setEnabled(false);
     m_fileSaveBtn->setEnabled(false);
     m_printBtn->setEnabled(true);
+    m_compare->setEnabled(true);
 }
 
-std::optional<QString> TPelorinForm::StoreAllPages()
+std::optional<QString> TPelorinForm::StoreAllPages(kvd::DefinitionRecord &record)
 {
-    if (auto error = NumericFormatTabPage->StoreNumericFormatTab(m_record))
+    if (auto error = NumericFormatTabPage->StoreNumericFormatTab(record))
         return error;
-    m_cutScribe->StoreCutMarkTab(m_record);
-    m_points->StoreCodesTab(m_record);
-    MiscSetTabPage->StoreMiscSetTab(m_record);
+    m_cutScribe->StoreCutMarkTab(record);
+    m_points->StoreCodesTab(record);
+    MiscSetTabPage->StoreMiscSetTab(record);
     return std::nullopt;
 }
 
@@ -341,16 +359,32 @@ void TPelorinForm::FileSaveClick()
 
 bool TPelorinForm::save()
 {
-    if (const auto message = StoreAllPages()) {
+    if (const auto message = StoreAllPages(m_record)) {
         showDefaultError(*message);
         return false;
     }
+    if (!mayReplaceFile())
+        return false;
     if (const auto error = kvd::writeRecordInPlace(CurrentFileName, m_record)) {
         showFileError(*error, CurrentFileName);
         return false;
     }
+    m_fileBytes = m_record.toBytes();
     setModified(false);
     return true;
+}
+
+bool TPelorinForm::mayReplaceFile()
+{
+    // Read-only and apart from the write: a file that cannot be read here is left to the
+    // write, which reports it as it always does.
+    QFile file(CurrentFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    // Only the record counts: bytes after it are kept by Save anyway.
+    if (file.read(kvd::RecordSize) == m_fileBytes)
+        return true;
+    return m_platform.askReplaceChanges(this, CurrentFileName) == Platform::Answer::Yes;
 }
 
 void TPelorinForm::SaveAsClick()
@@ -358,7 +392,7 @@ void TPelorinForm::SaveAsClick()
     const QString path = m_platform.saveFileName(this);
     if (path.isEmpty())
         return;
-    if (const auto message = StoreAllPages()) {
+    if (const auto message = StoreAllPages(m_record)) {
         showDefaultError(*message);
         return;
     }
@@ -366,9 +400,103 @@ void TPelorinForm::SaveAsClick()
         showFileError(*error, path);
         return;
     }
+    m_fileBytes = m_record.toBytes();
     CurrentFileName = path;
     setCaptionPath(path);
     setModified(false);
+}
+
+void TPelorinForm::CompareWithFileClick()
+{
+    const QString path = m_platform.openFileName(this);
+    if (path.isEmpty())
+        return;
+    // The other file is only read: one on a read-only share compares as well as any.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_platform.errorBox(this, QDir::toNativeSeparators(path) + QStringLiteral(" could not be opened"));
+        return;
+    }
+    const QByteArray bytes = file.read(kvd::RecordSize);
+    if (bytes.size() < kvd::RecordSize) {
+        showDefaultError(kvd::FileError::ioMessage(kvd::FileError::ReadBeyondEnd));
+        return;
+    }
+    // The pages as they are now, typed values included, stored into a copy: the document
+    // and its record stay as they are.
+    kvd::DefinitionRecord ours = m_record;
+    if (const auto message = StoreAllPages(ours)) {
+        showDefaultError(*message);
+        return;
+    }
+    CompareDialog dialog(this, path,
+                         compareRecords(ours, kvd::DefinitionRecord::fromBytes(bytes),
+                                        NumericFormatTabPage->decimalSeparator()));
+    m_platform.runModal(dialog);
+}
+
+std::optional<QString> TPelorinForm::droppedFile(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return std::nullopt;
+    const QString path = urls.first().toLocalFile();
+    if (!path.endsWith(QStringLiteral(".kvd"), Qt::CaseInsensitive))
+        return std::nullopt;
+    return path;
+}
+
+bool TPelorinForm::handleFileDrag(QDropEvent *event)
+{
+    // Drags of text, links included, are the boxes' business.
+    const QMimeData *data = event->mimeData();
+    if (!data || !data->hasUrls() || !data->urls().first().isLocalFile())
+        return false;
+    const auto path = droppedFile(data);
+    if (!path) {
+        event->ignore();
+        return true;
+    }
+    event->acceptProposedAction();
+    if (event->type() == QEvent::Drop) {
+        // Opened once the drop is over: the prompt and the boxes of Open are modal, and the
+        // program the file came from waits until the drop is answered.
+        QMetaObject::invokeMethod(this, [this, file = *path] {
+            if (settleChanges())
+                openPath(file);
+        }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void TPelorinForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!handleFileDrag(event))
+        event->ignore();
+}
+
+void TPelorinForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!handleFileDrag(event))
+        event->ignore();
+}
+
+void TPelorinForm::dropEvent(QDropEvent *event)
+{
+    if (!handleFileDrag(event))
+        event->ignore();
+}
+
+bool TPelorinForm::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return handleFileDrag(static_cast<QDropEvent *>(event));
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
 }
 
 void TPelorinForm::ExitMenuItemClick()

@@ -15,6 +15,10 @@ class NumericFormatTab;
 class Platform;
 class PrintTarget;
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
 class QFrame;
 class QTabWidget;
 class QToolBar;
@@ -64,10 +68,15 @@ public slots:
     void DelCutProcessClick();
     void DelMarkProcessClick();
     void DelPointProcessClick();
+    void CompareWithFileClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
@@ -82,7 +91,14 @@ private:
     // The save-changes prompt and its answer; false when the asking command must end.
     bool settleChanges();
     bool save();
-    std::optional<QString> StoreAllPages();
+    // Whether Save may write: asks when another program changed the file since this
+    // window last read or wrote it.
+    bool mayReplaceFile();
+    std::optional<QString> StoreAllPages(kvd::DefinitionRecord &record);
+    // Whether a drag carries one definition file, and its path.
+    static std::optional<QString> droppedFile(const QMimeData *data);
+    // A drag over the window or one of its boxes; true when it carried files.
+    bool handleFileDrag(QDropEvent *event);
     void showFileError(const kvd::FileError &error, const QString &path);
     void showDefaultError(const QString &message);
     // Prints the client area's image as a job of its own, or onto the current page of an
@@ -91,6 +107,8 @@ private:
 
     Platform &m_platform;
     kvd::DefinitionRecord m_record;
+    // The file's first bytes as this window last read or wrote them.
+    QByteArray m_fileBytes;
     bool m_shown = false;
     bool m_printing = false;
 
@@ -103,6 +121,7 @@ private:
     QAction *m_fileSave = nullptr;
     QAction *m_saveAs = nullptr;
     QAction *m_filePrint = nullptr;
+    QAction *m_compare = nullptr;
 
     std::optional<CutScribeList> m_cutScribe;
     std::optional<PointList> m_points;

@@ -17,6 +17,8 @@ public:
     ~BenchPlatform() override;
 
     Answer askSaveChanges(QWidget *, const QString &) override { return Answer::No; }
+    // Nothing else writes the bench's files: a question here means the guard misfired.
+    Answer askReplaceChanges(QWidget *, const QString &path) override { fail(path); }
     QString openFileName(QWidget *) override { return QString(); }
     QString saveFileName(QWidget *) override { return m_savePath; }
     void errorBox(QWidget *, const QString &text) override { fail(text); }

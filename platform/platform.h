@@ -38,6 +38,9 @@ public:
 
     // The save-changes prompt for the document at `path`.
     virtual Answer askSaveChanges(QWidget *parent, const QString &path) = 0;
+    // Save found the file's first bytes changed since this window last read or wrote them:
+    // Yes replaces those changes, No (the default) ends the Save.
+    virtual Answer askReplaceChanges(QWidget *parent, const QString &path) = 0;
     // A full path, or an empty string when the user cancels.
     virtual QString openFileName(QWidget *parent) = 0;
     virtual QString saveFileName(QWidget *parent) = 0;

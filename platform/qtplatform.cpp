@@ -1,6 +1,7 @@
 #include "qtplatform.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -73,6 +74,23 @@ Platform::Answer QtPlatform::askSaveChanges(QWidget *parent, const QString &path
     if (box.clickedButton() == no)
         return Answer::No;
     return Answer::Cancel;
+}
+
+Platform::Answer QtPlatform::askReplaceChanges(QWidget *parent, const QString &path)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
+                    QDir::toNativeSeparators(path)
+                        + QStringLiteral(" has been changed by another program since it was opened.\n"
+                                         "Save and replace those changes?"),
+                    QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    // Replacing someone else's work takes a deliberate choice: Enter and Esc both keep it.
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    centreOnScreen(box);
+    box.exec();
+    return box.clickedButton() == yes ? Answer::Yes : Answer::No;
 }
 
 QString QtPlatform::openFileName(QWidget *parent)

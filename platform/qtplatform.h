@@ -13,6 +13,7 @@ public:
     ~QtPlatform() override;
 
     Answer askSaveChanges(QWidget *parent, const QString &path) override;
+    Answer askReplaceChanges(QWidget *parent, const QString &path) override;
     QString openFileName(QWidget *parent) override;
     QString saveFileName(QWidget *parent) override;
     void errorBox(QWidget *parent, const QString &text) override;

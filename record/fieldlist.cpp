@@ -1,5 +1,6 @@
 #include "fieldlist.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -12,29 +13,30 @@ namespace {
 // field without an index), in the order the pages show them.
 struct ProcessRow {
     const char *name;
+    const char *caption;
     int boxes;
     Field block;
     TextField (*at)(int box, int slot);
 };
 
-constexpr ProcessRow NameRow{"Name", 0, Field::ProcessName, [](int, int s) { return processName(s); }};
+constexpr ProcessRow NameRow{"Name", "Process Name", 0, Field::ProcessName, [](int, int s) { return processName(s); }};
 constexpr ProcessRow OffsetRows[] = {
-    {"OffsetOn", 3, Field::OffsetOnCodes, [](int b, int s) { return offsetOn(b, s); }},
-    {"OffsetOff", 3, Field::OffsetOffCodes, [](int b, int s) { return offsetOff(b, s); }},
-    {"BeforeProcess", 0, Field::BeforeProcessCode, [](int, int s) { return beforeProcess(s); }},
-    {"AfterProcess", 0, Field::AfterProcessCode, [](int, int s) { return afterProcess(s); }},
+    {"OffsetOn", "Offset On", 3, Field::OffsetOnCodes, [](int b, int s) { return offsetOn(b, s); }},
+    {"OffsetOff", "Offset Off", 3, Field::OffsetOffCodes, [](int b, int s) { return offsetOff(b, s); }},
+    {"BeforeProcess", "Before Process", 0, Field::BeforeProcessCode, [](int, int s) { return beforeProcess(s); }},
+    {"AfterProcess", "After Process", 0, Field::AfterProcessCode, [](int, int s) { return afterProcess(s); }},
 };
 constexpr ProcessRow CutRows[] = {
-    {"OnSeq", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(1, b, s); }},
-    {"OffSeq", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(2, b, s); }},
-    {"OffUpSeq", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(3, b, s); }},
+    {"OnSeq", "On Seq.", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(1, b, s); }},
+    {"OffSeq", "Off Seq.", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(2, b, s); }},
+    {"OffUpSeq", "Off/Up Seq.", 3, Field::CutSeqCodes, [](int b, int s) { return cutSeq(3, b, s); }},
 };
 constexpr ProcessRow ScribeRows[] = {
-    {"OnSeq", 3, Field::ScribeSeqCodes, [](int b, int s) { return scribeSeq(1, b, s); }},
-    {"OffSeq", 3, Field::ScribeSeqCodes, [](int b, int s) { return scribeSeq(2, b, s); }},
+    {"OnSeq", "On Seq.", 3, Field::ScribeSeqCodes, [](int b, int s) { return scribeSeq(1, b, s); }},
+    {"OffSeq", "Off Seq.", 3, Field::ScribeSeqCodes, [](int b, int s) { return scribeSeq(2, b, s); }},
 };
 constexpr ProcessRow PointRows[] = {
-    {"Activate", 4, Field::ActivateSeqCodes, [](int b, int s) { return activateSeq(b, s); }},
+    {"Activate", "Activate Seq.", 4, Field::ActivateSeqCodes, [](int b, int s) { return activateSeq(b, s); }},
 };
 
 QByteArray slotPrefix(int slot)
@@ -43,9 +45,17 @@ QByteArray slotPrefix(int slot)
     return QByteArray(kind) + '[' + QByteArray::number(slot) + "].";
 }
 
-void addText(std::vector<Entry> &out, const QByteArray &name, TextField f, Field field, int slot, bool all)
+const char CutScribePage[] = "Cutting/Scribing";
+const char PointPage[] = "Point Process Codes";
+
+void addText(std::vector<Entry> &out, const QByteArray &name, TextField f, Field field, int slot, bool all,
+             const QByteArray &caption = QByteArray())
 {
     out.push_back({name, Entry::Text, f.offset, f.size, field, slot});
+    if (slot != 0) {
+        out.back().page = slot <= LastScribeSlot ? CutScribePage : PointPage;
+        out.back().caption = caption;
+    }
     if (all)
         out.push_back({name + ".Tail", Entry::Tail, f.offset, f.size, field, slot});
 }
@@ -56,11 +66,12 @@ void addRows(std::vector<Entry> &out, int slot, const ProcessRow (&rows)[N], boo
     for (const ProcessRow &row : rows) {
         const QByteArray base = slotPrefix(slot) + row.name;
         if (row.boxes == 0) {
-            addText(out, base, row.at(0, slot), row.block, slot, all);
+            addText(out, base, row.at(0, slot), row.block, slot, all, row.caption);
             continue;
         }
         for (int box = 1; box <= row.boxes; ++box)
-            addText(out, base + '[' + QByteArray::number(box) + ']', row.at(box, slot), row.block, slot, all);
+            addText(out, base + '[' + QByteArray::number(box) + ']', row.at(box, slot), row.block, slot, all,
+                    row.caption + QByteArray(" box ") + QByteArray::number(box));
     }
 }
 
@@ -75,6 +86,91 @@ void addProcesses(std::vector<Entry> &out, bool all)
         else
             addRows(out, slot, PointRows, all);
         addRows(out, slot, OffsetRows, all);
+    }
+}
+
+
+// Where the pages show each field outside the process columns.
+struct Place {
+    Field field;
+    const char *page;
+    const char *caption;
+    int decimals;
+    bool arcMode; // items ABS and INC instead of No and Yes
+};
+
+const char NumericPage[] = "Numeric Format";
+const char MiscPage[] = "Misc. Settings";
+
+const Place Places[] = {
+    {Field::ControllerName, NumericPage, "Controller", 0, false},
+    {Field::RapidThresholdDistance, NumericPage, "Rapid Threshold Distance (in.)", 2, false},
+    {Field::MinArcRadius, NumericPage, "Minimum Arc Radius (in.)", 2, false},
+    {Field::MinArcDistance, NumericPage, "Minimum Arc Distance (in.)", 2, false},
+    {Field::ImpliedDecimals, NumericPage, "Use Implied Decimals", 0, false},
+    {Field::FeedImpliedDecimals, NumericPage, "Feedrate Implied Decimals", 0, false},
+    {Field::NormalPrecisionInch, NumericPage, "Decimal Formats, Normal Precision / Inch", 1, false},
+    {Field::NormalPrecisionMetric, NumericPage, "Decimal Formats, Normal Precision / Metric", 1, false},
+    {Field::ExtraPrecisionInch, NumericPage, "Decimal Formats, Extra Precision / Inch", 1, false},
+    {Field::ExtraPrecisionMetric, NumericPage, "Decimal Formats, Extra Precision / Metric", 1, false},
+    {Field::FeedPrecisionInch, NumericPage, "Decimal Formats, Normal Feedrate / Inch", 1, false},
+    {Field::FeedPrecisionMetric, NumericPage, "Decimal Formats, Normal Feedrate / Metric", 1, false},
+    {Field::ExtraFeedPrecisionInch, NumericPage, "Decimal Formats, Extra Prec. Feedrate / Inch", 1, false},
+    {Field::ExtraFeedPrecisionMetric, NumericPage, "Decimal Formats, Extra Prec. Feedrate / Metric", 1, false},
+    {Field::NormalShiftInch, NumericPage, "Decimal Shifts Values, Normal Precision / Inch", 0, false},
+    {Field::NormalShiftMetric, NumericPage, "Decimal Shifts Values, Normal Precision / Metric", 0, false},
+    {Field::ExtraShiftInch, NumericPage, "Decimal Shifts Values, Extra Precision / Inch", 0, false},
+    {Field::ExtraShiftMetric, NumericPage, "Decimal Shifts Values, Extra Precision / Metric", 0, false},
+    {Field::FeedShiftInch, NumericPage, "Decimal Shifts Values, Normal Feedrate / Inch", 0, false},
+    {Field::FeedShiftMetric, NumericPage, "Decimal Shifts Values, Normal Feedrate / Metric", 0, false},
+    {Field::ExtraFeedShiftInch, NumericPage, "Decimal Shifts Values, Extra Prec. Feedrate / Inch", 0, false},
+    {Field::ExtraFeedShiftMetric, NumericPage, "Decimal Shifts Values, Extra Prec. Feedrate / Metric", 0, false},
+    {Field::CutProcessIndex, CutScribePage, "Cut processes", 0, false},
+    {Field::ScribeProcessIndex, CutScribePage, "Scribe processes", 0, false},
+    {Field::PointProcessIndex, PointPage, "Point processes", 0, false},
+    {Field::StartOfFile, MiscPage, "Start of File", 0, false},
+    {Field::EndOfFile, MiscPage, "End of File", 0, false},
+    {Field::StartOfProgram, MiscPage, "Start of Program", 0, false},
+    {Field::EndOfProgram, MiscPage, "End of Program", 0, false},
+    {Field::StartOfCncData, MiscPage, "Start of CNC data", 0, false},
+    {Field::AbsZeroInit, MiscPage, "Abs. Zero Init", 0, false},
+    {Field::InchCode, MiscPage, "Inch Setting", 0, false},
+    {Field::MetricCode, MiscPage, "Metric Setting", 0, false},
+    {Field::KerfValueWord, MiscPage, "Kerf Value", 0, false},
+    {Field::KerfLeftCode, MiscPage, "Kerf Left", 0, false},
+    {Field::KerfRightCode, MiscPage, "Kerf Right", 0, false},
+    {Field::KerfOffCode, MiscPage, "Kerf Off", 0, false},
+    {Field::AhcOnCode, MiscPage, "AHC On", 0, false},
+    {Field::AhcOffCode, MiscPage, "AHC Off", 0, false},
+    {Field::XYAlwaysOnArcs, MiscPage, "X & Y Values Always Reqd. on Arcs", 0, false},
+    {Field::PlusOnXY, MiscPage, "Use Plus (+) on X & Y Values", 0, false},
+    {Field::PlusOnIJ, MiscPage, "Use Plus (+) on I & J Values", 0, false},
+    {Field::UnsignedIJ, MiscPage, "Use Unsigned I & J Values", 0, false},
+    {Field::QuadrantArcsOnly, MiscPage, "Use Quadrant Only Arcs", 0, false},
+    {Field::EssiFormat, MiscPage, "Use ESSI Input & Output Format", 0, false},
+    {Field::KerfCompIncludesValue, MiscPage, "Kerf Comp includes Value", 0, false},
+    {Field::IncrementalOnly, MiscPage, "Use Incremental Only Output", 0, false},
+    {Field::AbsoluteOnly, MiscPage, "Use Absolute Only Output", 0, false},
+    {Field::IJArcMode, MiscPage, "Use I & J Arc Mode", 0, false},
+    {Field::ArcModeAbsolute, MiscPage, "Arc Mode For Absolute Pgms.", 0, true},
+    {Field::ArcModeIncremental, MiscPage, "Arc Mode For Incremental Pgms.", 0, true},
+    {Field::RapidModal, MiscPage, "Rapid Modal", 0, false},
+    {Field::NonModalMotion, MiscPage, "Non-Modal Motion Codes", 0, false},
+};
+
+void place(Entry &e)
+{
+    if (e.slot != 0 || e.kind == Entry::Reserved || e.kind == Entry::Tail)
+        return;
+    for (const Place &p : Places) {
+        if (p.field != e.field)
+            continue;
+        e.page = p.page;
+        e.caption = p.caption;
+        e.decimals = p.decimals;
+        e.items[0] = p.arcMode ? "ABS" : "No";
+        e.items[1] = p.arcMode ? "INC" : "Yes";
+        return;
     }
 }
 
@@ -113,6 +209,8 @@ std::vector<Entry> build(bool all)
             break;
         }
     }
+    for (Entry &e : out)
+        place(e);
     return out;
 }
 
@@ -157,6 +255,31 @@ QByteArray tailHex(const DefinitionRecord &record, const Entry &e)
 }
 
 } // namespace
+
+QByteArray processLabel(int slot)
+{
+    if (slot <= LastCutSlot)
+        return "cut process " + QByteArray::number(slot);
+    if (slot <= LastScribeSlot)
+        return "scribe process " + QByteArray::number(slot - LastCutSlot);
+    return "point process " + QByteArray::number(slot - LastScribeSlot);
+}
+
+int processCount(const DefinitionRecord &record, Field counter)
+{
+    // A load keeps one cut process at least and reads any count below none as none.
+    const int index = record.integer(counter);
+    return counter == Field::CutProcessIndex ? std::max(index, 0) + 1 : std::max(index, -1) + 1;
+}
+
+bool slotShown(const DefinitionRecord &record, int slot)
+{
+    if (slot <= LastCutSlot)
+        return slot <= processCount(record, Field::CutProcessIndex);
+    if (slot <= LastScribeSlot)
+        return slot - LastCutSlot <= processCount(record, Field::ScribeProcessIndex);
+    return slot - LastScribeSlot <= processCount(record, Field::PointProcessIndex);
+}
 
 QByteArray textBytes(const DefinitionRecord &record, const Entry &e)
 {

@@ -28,7 +28,22 @@ struct Entry {
     int size;
     Field field; // the table row the entry belongs to (its code block for process entries)
     int slot;    // process slot 1..10, 0 outside the process codes
+
+    // Where the window shows the field, in the words of its pages: the page, then the
+    // caption ("Decimal Shifts Values, Normal Precision / Inch"). A process entry's caption
+    // names its row and box ("On Seq. box 2"); the process is its slot's. Null page: not shown.
+    const char *page = nullptr;
+    QByteArray caption;
+    int decimals = 0;              // reals: the decimals the page shows
+    const char *items[2] = {};     // choices: the group's two items, for stored 0 and 1
 };
+
+// The process a slot holds on its page, by kind and number: "cut process 1", "point process 5".
+QByteArray processLabel(int slot);
+// Whether the pages show the slot's column for the counters of `record`, as a load sets them.
+bool slotShown(const DefinitionRecord &record, int slot);
+// The number of processes a counter entry stands for, as a load reads it.
+int processCount(const DefinitionRecord &record, Field counter);
 
 // Every entry in record order, with the process codes grouped by slot where the first
 // code block stands. Reserved ranges and text tails are included only when `all`.

@@ -1,12 +1,19 @@
 #include "pages/numericformattab.h"
+#include "record/fieldlist.h"
 #include "support/harness.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 using namespace kvd;
 using Kind = ScriptedPlatform::Shown::Kind;
@@ -26,7 +33,7 @@ DefinitionRecord plainRecord(const QString &name)
 }
 
 const char *const kDisabledAtStart[] = {"FileSave", "SaveAs", "FilePrint", "AddCut", "AddMark", "AddPointProcess",
-                                        "DelCutProcess", "DelMarkProcess", "DelPointProcess"};
+                                        "DelCutProcess", "DelMarkProcess", "DelPointProcess", "CompareWithFile"};
 const char *const kAlwaysEnabled[] = {"Open", "ExitMenuItem", "AboutPelorin1"};
 
 // An edit the user made: what any box of any page reports.
@@ -50,6 +57,15 @@ struct Opened {
         h.platform.shown.clear();
     }
 };
+
+// The document the comparison starts from: one named cut process with a code.
+DefinitionRecord compared()
+{
+    DefinitionRecord r = plainRecord(QStringLiteral("C"));
+    r.setText(processName(1), QStringLiteral("Oxy-fuel"));
+    r.setText(cutSeq(1, 2, 1), QStringLiteral("M07"));
+    return r;
+}
 
 } // namespace
 
@@ -97,6 +113,7 @@ private slots:
         QVERIFY(h.action("SaveAs")->isEnabled());
         QVERIFY(h.action("FilePrint")->isEnabled());
         QVERIFY(h.widget<QToolButton>("PrintBtn")->isEnabled());
+        QVERIFY(h.action("CompareWithFile")->isEnabled());
         for (int i = 0; i < 4; ++i)
             QVERIFY(h.form.PageControl->widget(i)->isEnabled());
         QCOMPARE(h.platform.shown.size(), 1); // the open dialog, nothing else
@@ -177,9 +194,9 @@ private slots:
         Opened o;
         auto &h = o.h;
         const QString &path = o.path;
-        // Another program changed the file meanwhile: a save puts the editor's record back.
+        // Another program changed the file meanwhile: a save asks, then puts the editor's record back.
         o.files.write(QStringLiteral("a.kvd"), QByteArray(RecordSize, 'o'));
-        h.platform.answers << answer;
+        h.platform.answers << answer << Answer::Yes;
 
         if (command == QLatin1String("open")) {
             h.form.OpenClick(); // the open dialog then finds no name: cancelled
@@ -192,6 +209,7 @@ private slots:
             QCOMPARE(h.form.isVisible(), !goesOn);
         }
         QCOMPARE(h.platform.texts(Kind::Prompt), QStringList{path}); // asked once, naming the file
+        QCOMPARE(h.platform.texts(Kind::ChangedOnDisk).size(), saved ? 1 : 0);
         QCOMPARE(TestFiles::read(path) == plainRecord(QStringLiteral("A")).toBytes(), saved);
         if (command == QLatin1String("open"))
             QCOMPARE(h.form.Modified, !saved);
@@ -262,6 +280,7 @@ private slots:
         h.open(path);
         edit(h);
         files.write(QStringLiteral("long.kvd"), QByteArray(5000, 'o'));
+        h.platform.answers << Answer::Yes; // replace what the other program wrote
         h.form.FileSaveClick();
         QCOMPARE(TestFiles::read(path), plainRecord(QStringLiteral("Long")).toBytes() + QByteArray(5000 - RecordSize, 'o'));
         QVERIFY(!h.form.Modified);
@@ -314,7 +333,9 @@ private slots:
         // Save now aims at the new file.
         edit(h);
         files.write(QStringLiteral("copy.kvd"), QByteArray(RecordSize, 'o'));
+        h.platform.answers << Answer::Yes;
         h.form.FileSaveClick();
+        QCOMPARE(h.platform.texts(Kind::ChangedOnDisk), QStringList{copy});
         QCOMPARE(TestFiles::read(copy), plainRecord(QStringLiteral("L")).toBytes());
         QCOMPARE(TestFiles::read(path).size(), 5000);
     }
@@ -343,6 +364,198 @@ private slots:
         h.form.ExitMenuItemClick(); // still asks
         QCOMPARE(h.platform.texts(Kind::Prompt), QStringList{path});
         QVERIFY(h.form.isVisible());
+    }
+
+    // Compare reads the pages as they are now against another file, and changes nothing.
+    void compareWithFile_data()
+    {
+        QTest::addColumn<QByteArray>("other"); // null: no such file
+        QTest::addColumn<QStringList>("rows"); // "place|ours|theirs"; empty: "No differences"
+        QTest::addColumn<QString>("error");    // the box a failed read shows instead
+
+        DefinitionRecord differing = compared();
+        differing.setReal(Field::RapidThresholdDistance, 6.0); // what the user typed: no difference
+        differing.setText(cutSeq(1, 2, 1), QStringLiteral("M08"));
+        differing.setChoice(Field::RapidModal, 1);
+        QTest::newRow("two differences")
+            << differing.toBytes()
+            << QStringList{QStringLiteral("Misc. Settings, Rapid Modal|No|Yes"),
+                           QStringLiteral("Cutting/Scribing, Oxy-fuel, On Seq. box 2|M07|M08")}
+            << QString();
+
+        // What the pages would not show differently is no difference: a choice stored as 2,
+        // codes in a column the file does not use.
+        DefinitionRecord alike = compared();
+        alike.setReal(Field::RapidThresholdDistance, 6.0);
+        QByteArray bytes = alike.toBytes();
+        bytes[fieldSpec(Field::RapidModal).offset] = 2;
+        alike = DefinitionRecord::fromBytes(bytes);
+        alike.setText(cutSeq(1, 1, 3), QStringLiteral("unused"));
+        QTest::newRow("no differences") << alike.toBytes() << QStringList() << QString();
+
+        QTest::newRow("missing") << QByteArray() << QStringList() << QStringLiteral("could not be opened");
+        QTest::newRow("short") << QByteArray(RecordSize - 1, 's') << QStringList()
+                               << QStringLiteral("Read beyond end of file.");
+    }
+    void compareWithFile()
+    {
+        QFETCH(QByteArray, other);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, error);
+        for (const Entry &e : entries(false))
+            QVERIFY2(e.page && !e.caption.isEmpty(), e.name.constData()); // every field has its place
+
+        Opened o(false, compared().toBytes());
+        auto &h = o.h;
+        auto *rtd = h.widget<QLineEdit>("RTDEdit");
+        rtd->selectAll();
+        QTest::keyClicks(rtd, QStringLiteral("6"));
+        QVERIFY(h.form.Modified);
+        const QString otherPath = other.isNull() ? o.files.path(QStringLiteral("missing.kvd"))
+                                                 : o.files.write(QStringLiteral("other.KVD"), other);
+
+        QStringList shownRows;
+        QString title;
+        bool noDifferences = false;
+        h.platform.whileModal = [&](QDialog &dialog) {
+            title = dialog.windowTitle();
+            if (auto *table = dialog.findChild<QTableWidget *>()) {
+                for (int r = 0; r < table->rowCount(); ++r)
+                    shownRows << table->item(r, 0)->text() + QLatin1Char('|') + table->item(r, 1)->text()
+                                     + QLatin1Char('|') + table->item(r, 2)->text();
+            }
+            for (QLabel *label : dialog.findChildren<QLabel *>())
+                noDifferences = noDifferences || label->text() == QLatin1String("No differences");
+        };
+        h.platform.openNames << otherPath;
+        h.action("CompareWithFile")->trigger();
+
+        if (error.isEmpty()) {
+            QCOMPARE(title, QStringLiteral("Compare"));
+            QCOMPARE(shownRows, rows);
+            QCOMPARE(noDifferences, rows.isEmpty());
+        } else {
+            QVERIFY(h.platform.texts(Kind::Modal).isEmpty());
+            const QStringList boxes = h.platform.texts(Kind::ErrorBox) + h.platform.texts(Kind::DefaultErrorBox);
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes.first().endsWith(error), qPrintable(boxes.first()));
+        }
+        // The document, its state and both files are as they were.
+        QVERIFY(h.form.Modified);
+        QCOMPARE(rtd->text(), QStringLiteral("6"));
+        QCOMPARE(h.form.record(), compared());
+        QCOMPARE(TestFiles::read(o.path), compared().toBytes());
+        if (!other.isNull())
+            QCOMPARE(TestFiles::read(otherPath), other);
+    }
+
+    // Save does not silently replace what another program wrote since the file was read.
+    void changedOnDisk_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("written"); // what another program makes of the file
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("saved");
+        const QByteArray record = plainRecord(QStringLiteral("A")).toBytes();
+        const QByteArray other = plainRecord(QStringLiteral("Other")).toBytes();
+        QTest::newRow("yes") << QStringLiteral("save") << other << Answer::Yes << true << true;
+        QTest::newRow("no") << QStringLiteral("save") << other << Answer::No << true << false;
+        QTest::newRow("shortened") << QStringLiteral("save") << record.left(100) << Answer::No << true << false;
+        QTest::newRow("grown only") << QStringLiteral("save") << record + QByteArray(50, 'g') << Answer::No << false << true;
+        QTest::newRow("exit, no") << QStringLiteral("exit") << other << Answer::No << true << false;
+    }
+    void changedOnDisk()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, written);
+        QFETCH(Answer, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, saved);
+        Opened o;
+        auto &h = o.h;
+        o.files.write(QStringLiteral("a.kvd"), written);
+        if (command == QLatin1String("exit")) {
+            h.platform.answers << Answer::Yes << answer;
+            h.form.ExitMenuItemClick();
+            QCOMPARE(h.form.isVisible(), !saved); // a Save that did not happen ends Exit
+        } else {
+            h.platform.answers << answer;
+            h.form.FileSaveClick();
+        }
+        const QString message = QDir::toNativeSeparators(o.path);
+        QCOMPARE(h.platform.texts(Kind::ChangedOnDisk), asked ? QStringList{message} : QStringList());
+        QCOMPARE(TestFiles::read(o.path).left(RecordSize) == plainRecord(QStringLiteral("A")).toBytes(), saved);
+        if (!saved) {
+            QCOMPARE(TestFiles::read(o.path), written);
+            QVERIFY(h.form.Modified);
+            QVERIFY(h.action("FileSave")->isEnabled());
+            return;
+        }
+        // The bytes just written are the new reference: the next Save does not ask.
+        edit(h);
+        h.platform.shown.clear();
+        h.form.FileSaveClick();
+        QVERIFY(h.platform.texts(Kind::ChangedOnDisk).isEmpty());
+        QVERIFY(!h.form.Modified);
+    }
+
+    // A file dropped onto the window, or onto a box of a page, opens as Open would open it.
+    void dropOpensAsOpenDoes_data()
+    {
+        QTest::addColumn<QString>("target"); // object name; empty: the window
+        QTest::addColumn<QStringList>("names"); // files dropped
+        QTest::addColumn<QString>("text");      // or text
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("onto the window") << QString() << QStringList{QStringLiteral("b.KVD")} << QString() << true;
+        QTest::newRow("onto a box") << QStringLiteral("EditR1C1B2") << QStringList{QStringLiteral("b.kvd")}
+                                    << QString() << true;
+        QTest::newRow("two files") << QString() << QStringList{QStringLiteral("b.kvd"), QStringLiteral("c.kvd")}
+                                   << QString() << false;
+        QTest::newRow("another kind") << QStringLiteral("SFEdit") << QStringList{QStringLiteral("b.txt")} << QString()
+                                      << false;
+        QTest::newRow("text onto a box") << QStringLiteral("EFEdit") << QStringList() << QStringLiteral("G91") << true;
+    }
+    void dropOpensAsOpenDoes()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, names);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        Opened o;
+        auto &h = o.h;
+        QList<QUrl> urls;
+        for (const QString &name : names)
+            urls << QUrl::fromLocalFile(o.files.write(name, plainRecord(QStringLiteral("B"))));
+        QMimeData data;
+        if (!urls.isEmpty())
+            data.setUrls(urls);
+        if (!text.isEmpty())
+            data.setText(text);
+        QWidget *widget = target.isEmpty() ? static_cast<QWidget *>(&h.form) : h.form.findChild<QWidget *>(target);
+        QVERIFY(widget);
+        const QPoint at = widget->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        if (!accepted)
+            return;
+        h.platform.answers << Answer::No;
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &drop);
+        QCoreApplication::processEvents();
+
+        if (!text.isEmpty()) {
+            QCOMPARE(qobject_cast<QLineEdit *>(widget)->text(), text);
+            QVERIFY(h.platform.shown.isEmpty());
+            QCOMPARE(h.form.CurrentFileName, o.path);
+            return;
+        }
+        // The save-changes prompt for the edited document first, then the dropped file.
+        QCOMPARE(h.platform.texts(Kind::Prompt), QStringList{o.path});
+        QCOMPARE(h.form.CurrentFileName, urls.first().toLocalFile());
+        QCOMPARE(h.form.record(), plainRecord(QStringLiteral("B")));
+        QVERIFY(!h.form.Modified);
     }
 
     void shortFileBeforeAnyOpenLeavesNoDocument()

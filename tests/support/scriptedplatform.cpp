@@ -21,6 +21,16 @@ Platform::Answer ScriptedPlatform::askSaveChanges(QWidget *, const QString &path
     return answers.takeFirst();
 }
 
+Platform::Answer ScriptedPlatform::askReplaceChanges(QWidget *, const QString &path)
+{
+    shown.append({Shown::ChangedOnDisk, path});
+    if (answers.isEmpty()) {
+        ++unanswered;
+        return Answer::No;
+    }
+    return answers.takeFirst();
+}
+
 QString ScriptedPlatform::openFileName(QWidget *)
 {
     shown.append({Shown::OpenDialog, QString()});

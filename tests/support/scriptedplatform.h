@@ -12,12 +12,12 @@ class ScriptedPlatform : public Platform
 {
 public:
     struct Shown {
-        enum Kind { Prompt, OpenDialog, SaveDialog, ErrorBox, DefaultErrorBox, PrintDialog, Modal };
+        enum Kind { Prompt, ChangedOnDisk, OpenDialog, SaveDialog, ErrorBox, DefaultErrorBox, PrintDialog, Modal };
         Kind kind;
         QString text; // the prompt's path, the box's text, the dialog's object name
     };
 
-    QList<Answer> answers;
+    QList<Answer> answers; // for the save-changes prompt and the changed-on-disk question
     QStringList openNames; // an empty string cancels the dialog
     QStringList saveNames;
     // Makes the printer chosen in the print dialog; unset or returning null cancels it.
@@ -31,6 +31,7 @@ public:
     QStringList texts(Shown::Kind kind) const;
 
     Answer askSaveChanges(QWidget *parent, const QString &path) override;
+    Answer askReplaceChanges(QWidget *parent, const QString &path) override;
     QString openFileName(QWidget *parent) override;
     QString saveFileName(QWidget *parent) override;
     void errorBox(QWidget *parent, const QString &text) override;

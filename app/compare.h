@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <vector>
+
+namespace kvd { class DefinitionRecord; }
+
+// One field in which two records differ, in the words and forms of the pages.
+struct FieldDifference {
+    QString place; // "Cutting/Scribing, Oxy-fuel, On Seq. box 2"
+    QString ours;
+    QString theirs;
+};
+
+// The fields whose values the pages would show differently for `theirs` than for `ours`,
+// in the field list's order. Process names in the places come from `ours`.
+std::vector<FieldDifference> compareRecords(const kvd::DefinitionRecord &ours, const kvd::DefinitionRecord &theirs,
+                                            QChar decimalSeparator);
+
+// "Compare": the differences as a table, or "No differences", sized to its content.
+class CompareDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CompareDialog(QWidget *parent, const QString &otherPath, const std::vector<FieldDifference> &differences);
+};
