@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" xvfb xauth openbox wmctrl desktop-file-utils \
-    clang libclang-rt-14-dev util-linux
+    clang libclang-rt-dev util-linux
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 passed=0
