@@ -2,7 +2,8 @@
 ; Installs into Program Files, adds a Start-menu entry and the .kvd file type, and
 ; registers an uninstaller that removes all of it. /S installs or uninstalls silently.
 
-Unicode true
+; A 64-bit installer for a 64-bit program; it also runs where no 32-bit Windows layer is installed.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
