@@ -92,7 +92,15 @@ Kind kindOf(const QString &path)
         return Kind::Folder;
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return Kind::ReadOnly;
-    return (attributes & FILE_ATTRIBUTE_DEVICE) ? Kind::Special : Kind::Regular;
+    if (attributes & FILE_ATTRIBUTE_DEVICE)
+        return Kind::Special;
+    // A file that another program holds locked, or that this user may not write, cannot
+    // be replaced or emptied either.
+    const HANDLE h = create(path, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE)
+        return Kind::ReadOnly;
+    ::CloseHandle(h);
+    return Kind::Regular;
 }
 
 Handle createBeside(const QString &target, QString &tempPath)

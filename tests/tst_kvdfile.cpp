@@ -145,6 +145,8 @@ private slots:
         QVERIFY(!QFile::exists(files.path(QStringLiteral("missing.kvd")))); // Save never creates a file
         QCOMPARE(TestFiles::read(readOnly), pattern(RecordSize));
 #ifdef Q_OS_WIN
+        const auto saveAs = writeRecordNew(locked, recordOf('w'));
+        QVERIFY(saveAs && saveAs->kind == FileError::NotOpened);
         ::CloseHandle(holder);
         QCOMPARE(TestFiles::read(locked), pattern(RecordSize));
 #endif
