@@ -28,7 +28,10 @@ int main(int argc, char *argv[])
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
-    if (!command.file.isEmpty())
-        form.openPath(QFileInfo(command.file).absoluteFilePath());
+    // The name once more from the application object, which on Windows reads the command
+    // line in full Unicode: Explorer's Open passes names that the local code page cannot hold.
+    const QString file = CommandLine::parse(QCoreApplication::arguments()).file;
+    if (!file.isEmpty())
+        form.openPath(QFileInfo(file).absoluteFilePath());
     return app.exec();
 }
