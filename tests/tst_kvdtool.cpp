@@ -1,6 +1,8 @@
+#include "tools/kvdtool/assignment.h"
 #include "tools/kvdtool/check.h"
 #include "tools/kvdtool/dump.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +23,7 @@ using kvd::DefinitionRecord;
 using kvd::Field;
 
 Q_DECLARE_METATYPE(std::function<void(kvd::DefinitionRecord &)>)
+Q_DECLARE_METATYPE(kvdtool::Rules)
 using Mutation = std::function<void(DefinitionRecord &)>;
 
 namespace {
@@ -78,6 +81,41 @@ quint64 bitsOf(double v)
 void setBytes(DefinitionRecord &r, int offset, const QByteArray &bytes)
 {
     std::memcpy(r.data() + offset, bytes.constData(), size_t(bytes.size()));
+}
+
+// What create makes of a text: empty messages and the record, or the messages.
+QByteArrayList build(const QByteArray &text, Rules rules, DefinitionRecord &record)
+{
+    std::vector<Assignment> assignments;
+    std::vector<QByteArray> errors;
+    parseLines(text, "text", rules, assignments, errors);
+    findRepeats(assignments, errors);
+    if (errors.empty())
+        errors = applyAssignments(assignments, record);
+    return QByteArrayList(errors.begin(), errors.end());
+}
+
+// The committed corpus and random records: every oddity the corpus generator knows,
+// and byte patterns nobody thought of.
+std::vector<DefinitionRecord> records()
+{
+    std::vector<DefinitionRecord> out;
+    const QDir corpus(QStringLiteral(KVDTOOL_SOURCE_DIR "/tests/corpus"));
+    for (const QString &name : corpus.entryList({QStringLiteral("*.kvd")})) {
+        QFile f(corpus.filePath(name));
+        if (f.open(QIODevice::ReadOnly) && f.size() >= kvd::RecordSize)
+            out.push_back(DefinitionRecord::fromBytes(f.readAll()));
+    }
+    std::mt19937 random(15);
+    for (int i = 0; i < 200; ++i) {
+        DefinitionRecord r;
+        // Mostly zeros, so that texts end and tails appear; sometimes none at all.
+        const int zeros = i % 4 == 0 ? 0 : int(random() % 80);
+        for (int b = 0; b < kvd::RecordSize; ++b)
+            r.data()[b] = int(random() % 100) < zeros ? 0 : quint8(random());
+        out.push_back(r);
+    }
+    return out;
 }
 
 } // namespace
@@ -332,6 +370,170 @@ private slots:
         change(r);
         const std::vector<QByteArray> got = checkRecord(r);
         QCOMPARE(QByteArrayList(got.begin(), got.end()), findings);
+    }
+
+    // One line each: accepted with the value dump then prints, or refused with its reason.
+    void assignments_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<Rules>("rules");
+        QTest::addColumn<QByteArray>("result"); // the value dump prints, or the message after "text:1: "
+        const Rules S = Rules::Store, E = Rules::Exact;
+        QTest::newRow("text") << QByteArray("ControllerName = \"Plasma 2\"") << S << QByteArray("\"Plasma 2\"");
+        QTest::newRow("no spaces") << QByteArray("cut[1].OnSeq[1]=\"M07\\n\"") << S << QByteArray("\"M07\\n\"");
+        QTest::newRow("escapes") << QByteArray("StartOfFile = \"\\r\\t\\\\\\\"\\x01\\xE9\\x7f\"") << S
+                                 << QByteArray("\"\\r\\t\\\\\\\"\\x01\\xe9\\x7f\"");
+        QTest::newRow("utf-8, one byte each") << QByteArray("EndOfFile = \"Caf\xc3\xa9\xc3\xbf\"") << S << QByteArray("\"Caf\\xe9\\xff\"");
+        QTest::newRow("fills the field") << QByteArray("point[10].AfterProcess = \"0123456789\"") << S << QByteArray("\"0123456789\"");
+        QTest::newRow("fills a name") << QByteArray("AbsZeroInit = \"01234567890123456789\"") << S
+                                      << QByteArray("\"01234567890123456789\"");
+        QTest::newRow("empty text") << QByteArray("StartOfCncData = \"\"") << S << QByteArray("\"\"");
+        QTest::newRow("crlf and blanks") << QByteArray("  KerfOffCode\t=  \"G40\"  \r") << S << QByteArray("\"G40\"");
+        QTest::newRow("too long") << QByteArray("KerfOffCode = \"0123456789A\"") << S
+                                  << QByteArray("KerfOffCode: 11 characters, but the field holds 10");
+        QTest::newRow("name too long") << QByteArray("ControllerName = \"01234567890123456789X\"") << S
+                                       << QByteArray("ControllerName: 21 characters, but the field holds 20");
+        QTest::newRow("escapes count once") << QByteArray("EndOfFile = \"\\x41\\x41\\x41\\x41\\x41\\x41\\x41\\x41\\x41\\x41\\x41\"") << S
+                                            << QByteArray("EndOfFile: 11 characters, but the field holds 10");
+        QTest::newRow("zero byte") << QByteArray("EndOfFile = \"a\\x00b\"") << S
+                                   << QByteArray("EndOfFile: a zero byte ends a text; it cannot be inside one");
+        QTest::newRow("raw zero byte") << QByteArray("EndOfFile = \"a\0\"", 16) << S
+                                       << QByteArray("EndOfFile: a zero byte ends a text; it cannot be inside one");
+        QTest::newRow("above 255") << QByteArray("EndOfFile = \"\xe2\x82\xac\"") << S
+                                   << QByteArray("EndOfFile: character U+20AC is above 255; the field holds one byte per character (\\xNN for a byte)");
+        QTest::newRow("not utf-8") << QByteArray("EndOfFile = \"\xe9\"") << S
+                                   << QByteArray("EndOfFile: the text is not UTF-8; write other bytes as \\xNN");
+        QTest::newRow("overlong utf-8") << QByteArray("EndOfFile = \"\xc0\xa2\"") << S
+                                        << QByteArray("EndOfFile: the text is not UTF-8; write other bytes as \\xNN");
+        QTest::newRow("unknown escape") << QByteArray("EndOfFile = \"\\0\"") << S
+                                        << QByteArray("EndOfFile: unknown escape \\0; the escapes are \\n \\r \\t \\\\ \\\" and \\xNN");
+        QTest::newRow("short hex escape") << QByteArray("EndOfFile = \"\\x4\"") << S << QByteArray("EndOfFile: \\x takes two hexadecimal digits");
+        QTest::newRow("unquoted") << QByteArray("EndOfFile = M30") << S
+                                  << QByteArray("EndOfFile: a text is written in double quotes, as dump shows it");
+        QTest::newRow("unclosed") << QByteArray("EndOfFile = \"M30\\\"") << S << QByteArray("EndOfFile: the closing quote is missing");
+        QTest::newRow("after the quote") << QByteArray("EndOfFile = \"M30\" # end") << S
+                                         << QByteArray("EndOfFile: something follows the closing quote");
+        QTest::newRow("integer") << QByteArray("NormalShiftInch = -32768") << S << QByteArray("-32768");
+        QTest::newRow("integer too big") << QByteArray("NormalShiftInch = 32768") << S
+                                         << QByteArray("NormalShiftInch: \"32768\" is outside -32768..32767");
+        QTest::newRow("integer far too big") << QByteArray("FeedShiftMetric = 99999999999999999999999") << S
+                                             << QByteArray("FeedShiftMetric: \"99999999999999999999999\" is outside -32768..32767");
+        QTest::newRow("integer not whole") << QByteArray("NormalShiftInch = 1.0") << S
+                                           << QByteArray("NormalShiftInch: \"1.0\" is not a whole number");
+        QTest::newRow("choice") << QByteArray("RapidModal = 0") << S << QByteArray("0");
+        QTest::newRow("choice 2 for set") << QByteArray("RapidModal = 2") << S << QByteArray("RapidModal: \"2\" is not 0 or 1");
+        QTest::newRow("choice 2 for create") << QByteArray("RapidModal = 2") << E << QByteArray("2");
+        QTest::newRow("choice -1 for create") << QByteArray("IJArcMode = -1") << E << QByteArray("-1");
+        QTest::newRow("byte choice") << QByteArray("KerfCompIncludesValue = 0") << S << QByteArray("0");
+        QTest::newRow("byte choice 2 for set") << QByteArray("KerfCompIncludesValue = 2") << S
+                                               << QByteArray("KerfCompIncludesValue: \"2\" is not 0 or 1");
+        QTest::newRow("byte choice 255 for create") << QByteArray("KerfCompIncludesValue = 255") << E << QByteArray("255");
+        QTest::newRow("byte choice 256") << QByteArray("KerfCompIncludesValue = 256") << E
+                                         << QByteArray("KerfCompIncludesValue: \"256\" is outside 0..255");
+        QTest::newRow("real") << QByteArray("MinArcRadius = 0.30000000000000004") << S << QByteArray("0.30000000000000004");
+        QTest::newRow("real forms") << QByteArray("MinArcRadius = +.5E1") << S << QByteArray("5");
+        QTest::newRow("negative zero") << QByteArray("MinArcRadius = -0") << S << QByteArray("-0");
+        QTest::newRow("subnormal") << QByteArray("MinArcRadius = 5e-324") << S << QByteArray("5e-324");
+        QTest::newRow("largest") << QByteArray("MinArcRadius = 1.7976931348623157e+308") << S << QByteArray("1.7976931348623157e+308");
+        QTest::newRow("inf") << QByteArray("MinArcRadius = -inf") << S << QByteArray("-inf");
+        QTest::newRow("nan") << QByteArray("MinArcRadius = -nan") << S << QByteArray("-nan");
+        QTest::newRow("nan bits") << QByteArray("MinArcRadius = nan(0xfff0000000000001)") << S << QByteArray("nan(0xfff0000000000001)");
+        QTest::newRow("not nan bits") << QByteArray("MinArcRadius = nan(0x7ff0000000000000)") << S
+                                      << QByteArray("MinArcRadius: \"nan(0x7ff0000000000000)\" does not hold the bits of a NaN");
+        QTest::newRow("real too big") << QByteArray("MinArcRadius = 1e309") << S
+                                      << QByteArray("MinArcRadius: \"1e309\" is out of the range of a real");
+        QTest::newRow("decimal comma") << QByteArray("MinArcRadius = 0,01") << S << QByteArray("MinArcRadius: \"0,01\" is not a number");
+        QTest::newRow("hexadecimal real") << QByteArray("MinArcRadius = 0x1p3") << S << QByteArray("MinArcRadius: \"0x1p3\" is not a number");
+        QTest::newRow("infinity word") << QByteArray("MinArcRadius = infinity") << S
+                                       << QByteArray("MinArcRadius: \"infinity\" is not a number");
+        QTest::newRow("empty real") << QByteArray("MinArcRadius =") << S << QByteArray("MinArcRadius: \"\" is not a number");
+        QTest::newRow("reserved") << QByteArray("Reserved62 = 00AB") << S << QByteArray("00ab");
+        QTest::newRow("reserved too short") << QByteArray("Reserved62 = 0ab") << S << QByteArray("Reserved62: takes 4 hexadecimal digits");
+        QTest::newRow("tail") << QByteArray("EndOfFile.Tail = 41004200") << S << QByteArray("410042");
+        QTest::newRow("tail too long") << QByteArray("EndOfFile.Tail = 414141414141414141") << S
+                                       << QByteArray("EndOfFile.Tail: 9 bytes, but only 8 follow the text the field holds");
+        QTest::newRow("tail longer than any") << QByteArray("EndOfFile.Tail = 41414141414141414141") << S
+                                              << QByteArray("EndOfFile.Tail: 10 bytes, but at most 9 follow a text in the field");
+        QTest::newRow("unknown field") << QByteArray("cut[4].OnSeq[1] = \"M07\"") << S << QByteArray("unknown field \"cut[4].OnSeq[1]\"");
+        QTest::newRow("no equals") << QByteArray("ControllerName \"x\"") << S << QByteArray("no `=`: write NAME = VALUE");
+    }
+    void assignments()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(Rules, rules);
+        QFETCH(QByteArray, result);
+        const DefinitionRecord before = sample();
+        DefinitionRecord r = before;
+        const QByteArrayList errors = build(line, rules, r);
+        if (!errors.isEmpty()) {
+            QCOMPARE(errors, QByteArrayList{"text:1: " + result});
+            QCOMPARE(r, before);
+            return;
+        }
+        const QByteArray name = line.left(line.indexOf('=')).trimmed();
+        const Entry *e = find(name, true);
+        QCOMPARE(value(r, *e), result);
+        // Nothing outside the field moved.
+        for (int b = 0; b < kvd::RecordSize; ++b)
+            if (b < e->offset || b >= e->offset + e->size)
+                QVERIFY2(r.data()[b] == before.data()[b], qPrintable(QString::number(b)));
+    }
+
+    // A text: comments, blank lines, a tail before its text; each fault names its line.
+    void textsNameTheirLines()
+    {
+        DefinitionRecord r;
+        QCOMPARE(build("# machine 7\n\nEndOfFile.Tail = 4142\r\nEndOfFile = \"M30\"\n", Rules::Exact, r), QByteArrayList());
+        QCOMPARE(value(r, *find("EndOfFile.Tail", true)), QByteArray("4142"));
+        QCOMPARE(textBytes(r, *find("EndOfFile")), QByteArray("M30"));
+
+        DefinitionRecord refused;
+        QCOMPARE(build("EndOfFile = \"M30\"\nRapidModal = x\n\nEndOfFile = \"M02\"\n", Rules::Exact, refused),
+                 (QByteArrayList{"text:2: RapidModal: \"x\" is not a whole number",
+                                 "text:4: EndOfFile is already given at text:1"}));
+        DefinitionRecord full;
+        QCOMPARE(build("EndOfFile = \"0123456789\"\nEndOfFile.Tail = 41\n", Rules::Exact, full),
+                 QByteArrayList{"text:2: EndOfFile.Tail: the text fills the field; no byte follows it"});
+    }
+
+    // `dump --all` then create gives every record back byte for byte.
+    void dumpBuildsItsRecordAgain()
+    {
+        for (const DefinitionRecord &r : records()) {
+            DefinitionRecord rebuilt;
+            const QByteArray text = dumpText(r, true);
+            QCOMPARE(build(text, Rules::Exact, rebuilt), QByteArrayList());
+            QVERIFY2(rebuilt == r, text.constData());
+        }
+    }
+
+    // Setting the value dump prints changes nothing; setting another record's value changes
+    // only that field, and dump then prints the new value. set refuses only the choices
+    // that the editor would not store.
+    void settingChangesOnlyTheField()
+    {
+        const std::vector<DefinitionRecord> all = records();
+        for (size_t i = 0; i < all.size(); ++i) {
+            const DefinitionRecord &r = all[i];
+            const DefinitionRecord &other = all[(i * 7 + 3) % all.size()];
+            for (const Entry &e : entries(true)) {
+                const bool oddChoice = (e.kind == Entry::Choice || e.kind == Entry::ByteChoice)
+                                       && value(r, e) != "0" && value(r, e) != "1";
+                DefinitionRecord same = r;
+                const QByteArrayList sameErrors = build(e.name + " = " + value(r, e), Rules::Store, same);
+                QCOMPARE(sameErrors.isEmpty(), !oddChoice);
+                QVERIFY2(same == r, e.name.constData());
+
+                const QByteArray wanted = value(other, e);
+                DefinitionRecord changed = r;
+                if (!build(e.name + " = " + wanted, Rules::Store, changed).isEmpty())
+                    continue; // an odd choice, or a tail with no room after this text
+                QCOMPARE(value(changed, e), wanted);
+                for (int b = 0; b < kvd::RecordSize; ++b)
+                    if (b < e.offset || b >= e.offset + e.size)
+                        QVERIFY2(changed.data()[b] == r.data()[b], e.name.constData());
+            }
+        }
     }
 
     void checkLengths_data()

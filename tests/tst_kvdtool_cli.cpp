@@ -21,19 +21,24 @@ struct Run {
     QByteArray err;
 };
 
-Run run(const QString &program, const QStringList &args, const QString &dir = QString())
+Run run(const QString &program, const QStringList &args, const QString &dir = QString(), const QByteArray &input = QByteArray())
 {
     QProcess p;
     if (!dir.isEmpty())
         p.setWorkingDirectory(dir);
     p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(30000))
         qFatal("%s did not finish", qPrintable(program));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
 }
 
-Run kvdtool(const QStringList &args) { return run(QStringLiteral(KVDTOOL_PATH), args); }
+Run kvdtool(const QStringList &args, const QByteArray &input = QByteArray())
+{
+    return run(QStringLiteral(KVDTOOL_PATH), args, QString(), input);
+}
 
 QByteArray sampleBytes()
 {
@@ -49,6 +54,14 @@ QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &b
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString s(const char *text) { return QString::fromUtf8(text); }
 
 } // namespace
 
@@ -118,6 +131,8 @@ private slots:
         QTest::newRow("dump") << QStringList{QStringLiteral("dump"), QStringLiteral("--help")};
         QTest::newRow("diff") << QStringList{QStringLiteral("diff"), QStringLiteral("--help")};
         QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("--help")};
+        QTest::newRow("set") << QStringList{QStringLiteral("set"), QStringLiteral("--help")};
+        QTest::newRow("create") << QStringList{QStringLiteral("create"), QStringLiteral("--help")};
     }
     void help()
     {
@@ -170,6 +185,123 @@ private slots:
         const Run broken = kvdtool({QStringLiteral("check"), m_dir.filePath(QStringLiteral("none.kvd")), oddPath});
         QCOMPARE(broken.status, 2);
         QVERIFY(broken.out.contains("RapidModal"));
+    }
+
+    // Each refusal names the file or assignment and its reason, and leaves every file as it was.
+    void setRefusals_data()
+    {
+        QTest::addColumn<QStringList>("args"); // after the two good files
+        QTest::addColumn<QByteArray>("err");
+        const QString missing = m_dir.filePath(QStringLiteral("missing.kvd"));
+        const QString shortFile = write(m_dir, QStringLiteral("short.kvd"), sampleBytes().left(3227));
+        QByteArray fullText = sampleBytes();
+        fullText.replace(30, 10, QByteArray("M30456789\0", 10)); // EndOfFile: nine characters and the zero
+        const QString fullFile = write(m_dir, QStringLiteral("full.kvd"), fullText);
+        const QString from = write(m_dir, QStringLiteral("changes.txt"), "RapidModal = 1\n\nMinArcRadius = 1,5\n");
+        const QString sFlag = QStringLiteral("-s");
+        QTest::newRow("unknown name") << QStringList{sFlag, s("Bogus=1")} << QByteArray("-s Bogus=1: unknown field \"Bogus\"\n");
+        QTest::newRow("text too long") << QStringList{sFlag, s("EndOfFile=\"M3012345678\"")}
+                                       << QByteArray("EndOfFile: 11 characters, but the field holds 10\n");
+        QTest::newRow("zero byte") << QStringList{sFlag, s("EndOfFile=\"M30\\x00\"")} << QByteArray("EndOfFile: a zero byte ends a text");
+        QTest::newRow("above 255") << QStringList{sFlag, s("EndOfFile=\"\u20ac\"")} << QByteArray("EndOfFile: character U+20AC is above 255");
+        QTest::newRow("integer") << QStringList{sFlag, s("NormalShiftInch=-32769")}
+                                 << QByteArray("NormalShiftInch: \"-32769\" is outside -32768..32767\n");
+        QTest::newRow("choice") << QStringList{sFlag, s("RapidModal=2")} << QByteArray("RapidModal: \"2\" is not 0 or 1\n");
+        QTest::newRow("real") << QStringList{sFlag, s("MinArcRadius=0.01mm")} << QByteArray("MinArcRadius: \"0.01mm\" is not a number\n");
+        QTest::newRow("given twice") << QStringList{sFlag, s("RapidModal=1"), s("--set=RapidModal=0")}
+                                     << QByteArray("-s RapidModal=0: RapidModal is already given at -s RapidModal=1\n");
+        QTest::newRow("line of a text") << QStringList{QStringLiteral("--from"), from}
+                                        << QFile::encodeName(from) + ":3: MinArcRadius: \"1,5\" is not a number\n";
+        QTest::newRow("text missing") << QStringList{QStringLiteral("--from"), missing} << QFile::encodeName(missing) + " could not be opened\n";
+        QTest::newRow("file missing") << QStringList{sFlag, s("RapidModal=0"), missing} << QFile::encodeName(missing) + " could not be opened\n";
+        QTest::newRow("file short") << QStringList{sFlag, s("RapidModal=0"), shortFile}
+                                    << QFile::encodeName(shortFile) + ": Read beyond end of file\n";
+        QTest::newRow("tail without room in one file")
+            << QStringList{sFlag, s("EndOfFile.Tail=4142"), fullFile}
+            << QFile::encodeName(fullFile) + ": -s EndOfFile.Tail=4142: EndOfFile.Tail: 2 bytes, but only 0 follow the text the field holds\n";
+        // Checked, then a write fails: what was written before is put back.
+        if (QFile::exists(QStringLiteral("/dev/full")))
+            QTest::newRow("write fails") << QStringList{sFlag, s("MinArcRadius=0.5"), QStringLiteral("/dev/full")}
+                                         << QByteArray("/dev/full: Disk full\n");
+    }
+    void setRefusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, err);
+        const QByteArray longer = sampleBytes() + QByteArray("after the record");
+        const QString a = write(m_dir, QStringLiteral("a.kvd"), longer);
+        const QString b = write(m_dir, QStringLiteral("b.kvd"), sampleBytes());
+        const Run r = kvdtool(QStringList{QStringLiteral("set"), a, b} + args);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(err), r.err.constData());
+        if (QByteArray(QTest::currentDataTag()) != "write fails") // /dev/full cannot be put back
+            QVERIFY2(r.err.endsWith("kvdtool set: refused; no file changed\n"), r.err.constData());
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(contents(a), longer);
+        QCOMPARE(contents(b), sampleBytes());
+    }
+
+    // Only the named fields change; a longer file keeps what follows the record; the
+    // dry run shows the same change and writes nothing.
+    void setWritesTheNamedFields()
+    {
+        const QByteArray longer = sampleBytes() + QByteArray("after the record");
+        const QString a = write(m_dir, QStringLiteral("a.kvd"), longer);
+        const QString b = write(m_dir, QStringLiteral("b.kvd"), sampleBytes());
+        const QStringList args{QStringLiteral("set"), QStringLiteral("-s"), s("cut[1].OnSeq[1]=\"M07\\n\""),
+                               QStringLiteral("--from"), QStringLiteral("-"), a, b};
+        const QByteArray text = "# reviewed with kvdtool diff\nMinArcRadius = 0.02\n";
+
+        const Run dry = kvdtool(QStringList{args.at(0), QStringLiteral("--dry-run")} + args.mid(1), text);
+        QCOMPARE(dry.status, 0);
+        QCOMPARE(dry.out, QFile::encodeName(a) + ": cut[1].OnSeq[1]: \"M07\" -> \"M07\\n\"\n"
+                              + QFile::encodeName(a) + ": MinArcRadius: 0.01 -> 0.02\n"
+                              + QFile::encodeName(b) + ": cut[1].OnSeq[1]: \"M07\" -> \"M07\\n\"\n"
+                              + QFile::encodeName(b) + ": MinArcRadius: 0.01 -> 0.02\n");
+        QCOMPARE(contents(a), longer);
+
+        const Run done = kvdtool(args, text);
+        QCOMPARE(done.status, 0);
+        QVERIFY2(done.err.isEmpty() && done.out.isEmpty(), done.err.constData());
+        kvd::DefinitionRecord expected = kvd::DefinitionRecord::fromBytes(sampleBytes());
+        expected.setText(kvd::cutSeq(1, 1, 1), QStringLiteral("M07\n"));
+        expected.setReal(kvd::Field::MinArcRadius, 0.02);
+        QCOMPARE(contents(a), expected.toBytes() + "after the record");
+        QCOMPARE(contents(b), expected.toBytes());
+    }
+
+    // dump --all gives create the whole record; an existing file needs --force; a refused
+    // text names its line and writes nothing.
+    void createFromADump()
+    {
+        QByteArray odd = sampleBytes() + QByteArray("after the record");
+        odd[60] = 2;                                    // RapidModal holds 2
+        odd.replace(20, 10, QByteArray("%\0tail\0\0\0\x01", 10)); // a tail after StartOfFile
+        const QString source = write(m_dir, QStringLiteral("source.kvd"), odd);
+        const Run dump = kvdtool({QStringLiteral("dump"), QStringLiteral("--all"), source});
+        QCOMPARE(dump.status, 0);
+
+        const QString made = m_dir.filePath(QStringLiteral("made.kvd"));
+        QFile::remove(made);
+        const Run created = kvdtool({QStringLiteral("create"), made}, dump.out);
+        QCOMPARE(created.status, 0);
+        QVERIFY2(created.err.isEmpty(), created.err.constData());
+        QCOMPARE(contents(made), odd.left(kvd::RecordSize));
+
+        const Run again = kvdtool({QStringLiteral("create"), made}, "RapidModal = 1\n");
+        QCOMPARE(again.status, 2);
+        QCOMPARE(again.err, "kvdtool create: " + QFile::encodeName(made) + " exists; --force replaces it\n");
+
+        const Run refused = kvdtool({QStringLiteral("create"), QStringLiteral("--force"), made}, "RapidModal = 1\n\nMinArcRadius = x\n");
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.startsWith("standard input:3: MinArcRadius: \"x\" is not a number\n"), refused.err.constData());
+        QCOMPARE(contents(made), odd.left(kvd::RecordSize));
+
+        const QString text = write(m_dir, QStringLiteral("few.txt"), "# the rest stays zero\nRapidModal = 1\n");
+        QCOMPARE(kvdtool({QStringLiteral("create"), QStringLiteral("--force"), QStringLiteral("--from"), text, made}).status, 0);
+        QByteArray zeros(kvd::RecordSize, '\0');
+        zeros[60] = 1;
+        QCOMPARE(contents(made), zeros);
     }
 
     // git shows a changed definition file as the one field line that changed.

@@ -3,6 +3,7 @@
 #include "check.h"
 #include "dump.h"
 #include "source.h"
+#include "writing.h"
 
 #include <QFile>
 
@@ -13,12 +14,16 @@ namespace {
 const char Usage[] = "usage: kvdtool dump [--all] [--json] FILE\n"
                      "       kvdtool diff [--all] FILE1 FILE2\n"
                      "       kvdtool check FILE...\n"
+                     "       kvdtool set [--dry-run] (-s NAME=VALUE | --from TEXT)... FILE...\n"
+                     "       kvdtool create [--force] [--from TEXT] NEW.kvd\n"
                      "       kvdtool COMMAND --help\n";
 
-const char Overview[] = "kvdtool reads Pelorin definition files (.kvd) without changing them.\n\n"
-                        "  dump   print every field of the record, one per line\n"
-                        "  diff   print the fields in which two records differ\n"
-                        "  check  report what the editor or a post-processor would trip over\n\n";
+const char Overview[] = "kvdtool reads and writes Pelorin definition files (.kvd).\n\n"
+                        "  dump    print every field of the record, one per line\n"
+                        "  diff    print the fields in which two records differ\n"
+                        "  check   report what the editor or a post-processor would trip over\n"
+                        "  set     write named fields into files, in place\n"
+                        "  create  build a new file from dump text\n\n";
 
 const char DumpHelp[] = "usage: kvdtool dump [--all] [--json] FILE\n\n"
                         "Prints every field of the record as `name = value`, in record order, with the\n"
@@ -188,6 +193,10 @@ int run(const QStringList &args, QByteArray &out, QByteArray &err)
         return diff(rest, out, err);
     if (command == QLatin1String("check"))
         return check(rest, out, err);
+    if (command == QLatin1String("set"))
+        return set(rest, out, err);
+    if (command == QLatin1String("create"))
+        return create(rest, out, err);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         out += QByteArray(Overview) + Usage;
         return 0;
