@@ -45,19 +45,25 @@ QByteArray slotPrefix(int slot)
     return QByteArray(kind) + '[' + QByteArray::number(slot) + "].";
 }
 
+Entry makeEntry(const QByteArray &name, Entry::Kind kind, int offset, int size, Field field, int slot)
+{
+    Entry e{name, kind, offset, size, field, slot, nullptr, QByteArray(), 0, {}};
+    return e;
+}
+
 const char CutScribePage[] = "Cutting/Scribing";
 const char PointPage[] = "Point Process Codes";
 
 void addText(std::vector<Entry> &out, const QByteArray &name, TextField f, Field field, int slot, bool all,
              const QByteArray &caption = QByteArray())
 {
-    out.push_back({name, Entry::Text, f.offset, f.size, field, slot});
+    out.push_back(makeEntry(name, Entry::Text, f.offset, f.size, field, slot));
     if (slot != 0) {
         out.back().page = slot <= LastScribeSlot ? CutScribePage : PointPage;
         out.back().caption = caption;
     }
     if (all)
-        out.push_back({name + ".Tail", Entry::Tail, f.offset, f.size, field, slot});
+        out.push_back(makeEntry(name + ".Tail", Entry::Tail, f.offset, f.size, field, slot));
 }
 
 template <std::size_t N>
@@ -183,7 +189,7 @@ std::vector<Entry> build(bool all)
         switch (row.encoding) {
         case Encoding::Reserved:
             if (all)
-                out.push_back({row.name, Entry::Reserved, row.offset, row.size, field, 0});
+                out.push_back(makeEntry(row.name, Entry::Reserved, row.offset, row.size, field, 0));
             break;
         case Encoding::Name20:
         case Encoding::ShortCode:
@@ -196,16 +202,16 @@ std::vector<Entry> build(bool all)
                 addProcesses(out, all);
             break;
         case Encoding::Integer:
-            out.push_back({row.name, Entry::Integer, row.offset, row.size, field, 0});
+            out.push_back(makeEntry(row.name, Entry::Integer, row.offset, row.size, field, 0));
             break;
         case Encoding::Choice:
-            out.push_back({row.name, Entry::Choice, row.offset, row.size, field, 0});
+            out.push_back(makeEntry(row.name, Entry::Choice, row.offset, row.size, field, 0));
             break;
         case Encoding::ByteChoice:
-            out.push_back({row.name, Entry::ByteChoice, row.offset, row.size, field, 0});
+            out.push_back(makeEntry(row.name, Entry::ByteChoice, row.offset, row.size, field, 0));
             break;
         case Encoding::Real:
-            out.push_back({row.name, Entry::Real, row.offset, row.size, field, 0});
+            out.push_back(makeEntry(row.name, Entry::Real, row.offset, row.size, field, 0));
             break;
         }
     }
@@ -289,9 +295,13 @@ QByteArray textBytes(const DefinitionRecord &record, const Entry &e)
 
 const std::vector<Entry> &entries(bool all)
 {
+    // Each list is made when first asked for: the window asks for the shorter one only.
+    if (all) {
+        static const std::vector<Entry> every = build(true);
+        return every;
+    }
     static const std::vector<Entry> shown = build(false);
-    static const std::vector<Entry> every = build(true);
-    return all ? every : shown;
+    return shown;
 }
 
 QByteArray escapeText(const QByteArray &bytes)
