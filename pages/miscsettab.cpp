@@ -79,7 +79,8 @@ constexpr QSize OptionBoxSize(129, 33);
 static_assert(std::size(Codes) == MiscSetTab::CodeCount);
 static_assert(std::size(Options) == MiscSetTab::OptionCount);
 
-// A label has no buddy here, so it would show a stored "&&" as two ampersands.
+// The labels here have no buddies, so they would show a stored "&&" as two ampersands; the
+// shown caption names the box for screen readers instead.
 QString shownCaption(const char *stored)
 {
     return QString::fromLatin1(stored).replace(QStringLiteral("&&"), QStringLiteral("&"));
@@ -92,7 +93,7 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
     for (int i = 0; i < CodeCount; ++i) {
         const CodeBinding &b = Codes[i];
         m_codes[size_t(i)] = addEdit(b.edit, QRect(b.box, CodeBoxSize), b.limit, true);
-        addLabel(b.label, shownCaption(b.caption), b.labelAt);
+        m_codes[size_t(i)]->setAccessibleName(addLabel(b.label, shownCaption(b.caption), b.labelAt)->text());
     }
     for (int i = 0; i < OptionCount; ++i) {
         const OptionBinding &b = Options[i];
@@ -100,7 +101,7 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
         m_options[size_t(i)] = addRadioGroup(b.group, QRect(b.box, OptionBoxSize),
                                              arcMode ? QStringLiteral("ABS") : QStringLiteral("No"),
                                              arcMode ? QStringLiteral("INC") : QStringLiteral("Yes"));
-        addLabel(b.label, shownCaption(b.caption), b.labelAt);
+        m_options[size_t(i)]->setAccessibleName(addLabel(b.label, shownCaption(b.caption), b.labelAt)->text());
     }
 
     // The code boxes tab down each column, columns left to right; the option groups follow

@@ -86,12 +86,13 @@ const Text Texts[] = {
 struct Frame {
     const char *name;
     QRect geometry;
+    const char *group; // what the boxes in the frame are, where the same captions recur
 };
 
 const Frame Frames[] = {
-    {"RMMBevel", {128, 48, 385, 89}},
-    {"Bevel1", {48, 208, 241, 217}},
-    {"DecShiftBev", {352, 208, 249, 217}},
+    {"RMMBevel", {128, 48, 385, 89}, nullptr},
+    {"Bevel1", {48, 208, 241, 217}, "Decimal Formats"},
+    {"DecShiftBev", {352, 208, 249, 217}, "Decimal Shifts Values"},
 };
 
 } // namespace
@@ -110,11 +111,18 @@ NumericFormatTab::NumericFormatTab(QWidget *parent)
     m_boxes.resize(std::size(Bindings));
     for (std::size_t i = 0; i < std::size(Bindings); ++i) {
         const Binding &b = Bindings[i];
-        addLabel(b.label, QString::fromLatin1(b.caption), b.labelAt);
+        const QString caption = QString::fromLatin1(b.caption);
+        QLabel *label = addLabel(b.label, caption, b.labelAt);
+        QWidget *box;
         if (b.kind == Kind::Choice)
-            m_boxes[i].group = addRadioGroup(b.widget, b.box, QStringLiteral("No"), QStringLiteral("Yes"));
+            box = m_boxes[i].group = addRadioGroup(b.widget, b.box, QStringLiteral("No"), QStringLiteral("Yes"));
         else
-            m_boxes[i].edit = addEdit(b.widget, b.box, b.limit, false);
+            box = m_boxes[i].edit = addEdit(b.widget, b.box, b.limit, false);
+        label->setBuddy(box); // the label names the box; none of these captions holds an ampersand
+        // Both frames of formats and shifts use the same captions: the frame tells them apart.
+        for (const Frame &f : Frames)
+            if (f.group && f.geometry.contains(b.box))
+                box->setAccessibleName(QString::fromLatin1(f.group) + QStringLiteral(", ") + caption);
     }
 
     for (const Text &t : Texts) {

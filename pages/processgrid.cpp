@@ -2,6 +2,9 @@
 
 #include "codeedit.h"
 #include "record/definitionrecord.h"
+#include "record/fieldlist.h"
+
+#include <QHash>
 
 namespace {
 
@@ -96,6 +99,13 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
     white.setColor(QPalette::Base, Qt::white);
     setPalette(white);
 
+    // A box is named for screen readers by its row and box, as the field list words them,
+    // and by its column's process: "On Seq. box 2, cut process 1".
+    QHash<int, const kvd::Entry *> entryAt;
+    for (const kvd::Entry &e : kvd::entries(false))
+        if (e.slot >= firstSlot && e.slot < firstSlot + Columns)
+            entryAt.insert(e.offset, &e);
+
     // Column by column, row by row: the creation order is the tab order.
     QWidget *previous = nullptr;
     for (int c = 1; c <= Columns; ++c) {
@@ -111,7 +121,10 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
                 if (previous)
                     QWidget::setTabOrder(previous, edit);
                 previous = edit;
-                m_columns[size_t(c - 1)].add(edit, row.field(b, slot));
+                const kvd::TextField field = row.field(b, slot);
+                if (const kvd::Entry *e = entryAt.value(field.offset))
+                    edit->setAccessibleName(QString::fromLatin1(e->caption + ", " + kvd::processLabel(slot)));
+                m_columns[size_t(c - 1)].add(edit, field);
             }
         }
     }

@@ -2,13 +2,16 @@
 #include "record/fieldlist.h"
 #include "support/harness.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSet>
 #include <QTableWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -556,6 +559,32 @@ private slots:
         QCOMPARE(h.form.CurrentFileName, urls.first().toLocalFile());
         QCOMPARE(h.form.record(), plainRecord(QStringLiteral("B")));
         QVERIFY(!h.form.Modified);
+    }
+
+    // Screen readers and UI-automation tools find every box and group by a name of its own.
+    void everyBoxHasItsOwnName()
+    {
+        Harness h;
+        for (int i = 0; i < h.form.PageControl->count(); ++i) {
+            QWidget *page = h.form.PageControl->widget(i);
+            QSet<QString> names;
+            const QList<QWidget *> boxes = page->findChildren<QWidget *>();
+            for (QWidget *w : boxes) {
+                if (!qobject_cast<QLineEdit *>(w) && !qobject_cast<QGroupBox *>(w))
+                    continue;
+                const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(w->objectName() + QLatin1Char(' ') + name));
+                names.insert(name);
+            }
+            QVERIFY(names.size() >= 20);
+        }
+        const auto nameOf = [&h](const char *objectName) {
+            return QAccessible::queryAccessibleInterface(h.widget<QWidget>(objectName))->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf("RTDEdit"), QStringLiteral("Rapid Threshold Distance (in.):"));
+        QCOMPARE(nameOf("XPreInchEdit"), QStringLiteral("Decimal Shifts Values, Extra Precision / Inch:"));
+        QCOMPARE(nameOf("EditR1C1B2"), QStringLiteral("On Seq. box 2, cut process 1"));
+        QCOMPARE(nameOf("RadGroupXY"), QStringLiteral("X & Y Values Always Reqd. on Arcs."));
     }
 
     void shortFileBeforeAnyOpenLeavesNoDocument()
