@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 namespace {
 
 const QString Sample = QStringLiteral(KVDTOOL_SOURCE_DIR "/examples/sample.kvd");
@@ -86,7 +84,7 @@ private slots:
     void readsAFileWithoutWritePermission()
     {
         const QString path = write(m_dir, QStringLiteral("locked.kvd"), sampleBytes());
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         kvd::DefinitionRecord record;
         QVERIFY(kvd::readRecordFile(path, record)); // the editor's own open says no
         QCOMPARE(kvdtool({QStringLiteral("dump"), path}).status, 0);
