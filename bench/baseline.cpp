@@ -150,6 +150,7 @@ BaselineWindow::BaselineWindow(const WindowPlan &plan) : m_plan(plan)
     del->addAction(QStringLiteral("&Scribe Process"))->setEnabled(false);
     del->addSeparator();
     del->addAction(QStringLiteral("&Point Process"))->setEnabled(false);
+    menuBar()->addMenu(QStringLiteral("&Tools"))->addAction(QStringLiteral("&Compare with File..."))->setEnabled(false);
     menuBar()->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About..."));
 
     auto *bevel = new QFrame(client);
