@@ -79,8 +79,7 @@ constexpr QSize OptionBoxSize(129, 33);
 static_assert(std::size(Codes) == MiscSetTab::CodeCount);
 static_assert(std::size(Options) == MiscSetTab::OptionCount);
 
-// The labels here have no buddies, so they would show a stored "&&" as two ampersands; the
-// shown caption names the box for screen readers instead.
+// A label has no buddy here, so it would show a stored "&&" as two ampersands.
 QString shownCaption(const char *stored)
 {
     return QString::fromLatin1(stored).replace(QStringLiteral("&&"), QStringLiteral("&"));
@@ -93,7 +92,7 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
     for (int i = 0; i < CodeCount; ++i) {
         const CodeBinding &b = Codes[i];
         m_codes[size_t(i)] = addEdit(b.edit, QRect(b.box, CodeBoxSize), b.limit, true);
-        m_codes[size_t(i)]->setAccessibleName(addLabel(b.label, shownCaption(b.caption), b.labelAt)->text());
+        addLabel(b.label, shownCaption(b.caption), b.labelAt);
     }
     for (int i = 0; i < OptionCount; ++i) {
         const OptionBinding &b = Options[i];
@@ -101,7 +100,7 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
         m_options[size_t(i)] = addRadioGroup(b.group, QRect(b.box, OptionBoxSize),
                                              arcMode ? QStringLiteral("ABS") : QStringLiteral("No"),
                                              arcMode ? QStringLiteral("INC") : QStringLiteral("Yes"));
-        m_options[size_t(i)]->setAccessibleName(addLabel(b.label, shownCaption(b.caption), b.labelAt)->text());
+        addLabel(b.label, shownCaption(b.caption), b.labelAt);
     }
 
     // The code boxes tab down each column, columns left to right; the option groups follow
@@ -113,6 +112,16 @@ MiscSetTab::MiscSetTab(QWidget *parent) : TabPage(parent)
     chain.insert(chain.end(), m_options.begin(), m_options.end());
     for (size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
+    nameBoxesWhenListened();
+}
+
+void MiscSetTab::nameBoxes()
+{
+    // The labels' captions, without buddies to carry them.
+    for (int i = 0; i < CodeCount; ++i)
+        m_codes[size_t(i)]->setAccessibleName(shownCaption(Codes[i].caption));
+    for (int i = 0; i < OptionCount; ++i)
+        m_options[size_t(i)]->setAccessibleName(shownCaption(Options[i].caption));
 }
 
 void MiscSetTab::LoadMiscSetTab(const kvd::DefinitionRecord &record)

@@ -23,6 +23,9 @@ public:
     void LoadMiscSetTab(const kvd::DefinitionRecord &record);
     void StoreMiscSetTab(kvd::DefinitionRecord &record) const;
 
+protected:
+    void nameBoxes() override;
+
 private:
     // In the order of the binding tables, which is the order of load and store.
     std::array<CodeEdit *, CodeCount> m_codes{};

@@ -119,10 +119,6 @@ NumericFormatTab::NumericFormatTab(QWidget *parent)
         else
             box = m_boxes[i].edit = addEdit(b.widget, b.box, b.limit, false);
         label->setBuddy(box); // the label names the box; none of these captions holds an ampersand
-        // Both frames of formats and shifts use the same captions: the frame tells them apart.
-        for (const Frame &f : Frames)
-            if (f.group && f.geometry.contains(b.box))
-                box->setAccessibleName(QString::fromLatin1(f.group) + QStringLiteral(", ") + caption);
     }
 
     for (const Text &t : Texts) {
@@ -153,6 +149,20 @@ NumericFormatTab::NumericFormatTab(QWidget *parent)
         } else {
             chain(box.edit);
         }
+    }
+    nameBoxesWhenListened();
+}
+
+void NumericFormatTab::nameBoxes()
+{
+    // The frames of formats and of shifts repeat each other's captions: the frame tells them apart.
+    for (std::size_t i = 0; i < std::size(Bindings); ++i) {
+        const Binding &b = Bindings[i];
+        QWidget *box = m_boxes[i].edit ? static_cast<QWidget *>(m_boxes[i].edit) : m_boxes[i].group;
+        for (const Frame &f : Frames)
+            if (f.group && f.geometry.contains(b.box))
+                box->setAccessibleName(QString::fromLatin1(f.group) + QStringLiteral(", ")
+                                       + QString::fromLatin1(b.caption));
     }
 }
 

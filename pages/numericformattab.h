@@ -29,6 +29,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void nameBoxes() override;
 
 private:
     struct Box {

@@ -92,19 +92,12 @@ void ProcessColumn::store(kvd::DefinitionRecord &record) const
 
 ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initializer_list<GridRow> rows,
                                  std::initializer_list<GridLabel> labels)
-    : TabPage(parent)
+    : TabPage(parent), m_firstSlot(firstSlot)
 {
     // White boxes by inheritance: one palette for the page costs less than one per box.
     QPalette white = palette();
     white.setColor(QPalette::Base, Qt::white);
     setPalette(white);
-
-    // A box is named for screen readers by its row and box, as the field list words them,
-    // and by its column's process: "On Seq. box 2, cut process 1".
-    QHash<int, const kvd::Entry *> entryAt;
-    for (const kvd::Entry &e : kvd::entries(false))
-        if (e.slot >= firstSlot && e.slot < firstSlot + Columns)
-            entryAt.insert(e.offset, &e);
 
     // Column by column, row by row: the creation order is the tab order.
     QWidget *previous = nullptr;
@@ -121,10 +114,7 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
                 if (previous)
                     QWidget::setTabOrder(previous, edit);
                 previous = edit;
-                const kvd::TextField field = row.field(b, slot);
-                if (const kvd::Entry *e = entryAt.value(field.offset))
-                    edit->setAccessibleName(QString::fromLatin1(e->caption + ", " + kvd::processLabel(slot)));
-                m_columns[size_t(c - 1)].add(edit, field);
+                m_columns[size_t(c - 1)].add(edit, row.field(b, slot));
             }
         }
     }
@@ -136,6 +126,23 @@ ProcessGridPage::ProcessGridPage(QWidget *parent, int firstSlot, std::initialize
     }
     for (const GridLabel &label : labels)
         addLabel(label.objectName, QString::fromLatin1(label.caption), QPoint(LabelLeft, label.top));
+    nameBoxesWhenListened();
+}
+
+void ProcessGridPage::nameBoxes()
+{
+    // By row and box as the field list words them, and by the column's process:
+    // "On Seq. box 2, cut process 1".
+    QHash<int, const kvd::Entry *> entryAt;
+    for (const kvd::Entry &e : kvd::entries(false))
+        if (e.slot >= m_firstSlot && e.slot < m_firstSlot + Columns)
+            entryAt.insert(e.offset, &e);
+    for (int c = 1; c <= Columns; ++c) {
+        const ProcessColumn &col = column(c);
+        for (int i = 0; i < col.size(); ++i)
+            if (const kvd::Entry *e = entryAt.value(col.field(i).offset))
+                col.box(i)->setAccessibleName(QString::fromLatin1(e->caption + ", " + kvd::processLabel(e->slot)));
+    }
 }
 
 ProcessColumn &ProcessGridPage::column(int c)

@@ -75,7 +75,9 @@ public:
 protected:
     ProcessGridPage(QWidget *parent, int firstSlot, std::initializer_list<GridRow> rows,
                     std::initializer_list<GridLabel> labels);
+    void nameBoxes() override;
 
 private:
+    int m_firstSlot;
     std::array<ProcessColumn, Columns> m_columns;
 };

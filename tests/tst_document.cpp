@@ -565,6 +565,7 @@ private slots:
     void everyBoxHasItsOwnName()
     {
         Harness h;
+        QAccessible::setActive(true); // the names come when a screen reader starts listening
         for (int i = 0; i < h.form.PageControl->count(); ++i) {
             QWidget *page = h.form.PageControl->widget(i);
             QSet<QString> names;
@@ -585,6 +586,7 @@ private slots:
         QCOMPARE(nameOf("XPreInchEdit"), QStringLiteral("Decimal Shifts Values, Extra Precision / Inch:"));
         QCOMPARE(nameOf("EditR1C1B2"), QStringLiteral("On Seq. box 2, cut process 1"));
         QCOMPARE(nameOf("RadGroupXY"), QStringLiteral("X & Y Values Always Reqd. on Arcs."));
+        QAccessible::setActive(false);
     }
 
     void shortFileBeforeAnyOpenLeavesNoDocument()
