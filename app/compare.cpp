@@ -4,6 +4,7 @@
 #include "record/fieldlist.h"
 
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,6 +14,9 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -64,6 +68,16 @@ QString shownValue(const kvd::DefinitionRecord &record, const Entry &e, QChar se
     return QString();
 }
 
+// The pages in the order of their tabs, for the rows to follow them.
+int pageRank(const char *page)
+{
+    const char *const tabs[] = {"Numeric Format", "Cutting/Scribing", "Point Process Codes", "Misc. Settings"};
+    for (int i = 0; i < 4; ++i)
+        if (qstrcmp(page, tabs[i]) == 0)
+            return i;
+    return 4;
+}
+
 QString processOf(const kvd::DefinitionRecord &record, const Entry &e)
 {
     const bool nameRow = e.offset == kvd::processName(e.slot).offset;
@@ -80,7 +94,7 @@ QString processOf(const kvd::DefinitionRecord &record, const Entry &e)
 std::vector<FieldDifference> compareRecords(const kvd::DefinitionRecord &ours, const kvd::DefinitionRecord &theirs,
                                             QChar decimalSeparator)
 {
-    std::vector<FieldDifference> out;
+    std::vector<std::pair<int, FieldDifference>> found;
     for (const Entry &e : kvd::entries(false)) {
         if (!e.page)
             continue;
@@ -97,8 +111,13 @@ std::vector<FieldDifference> compareRecords(const kvd::DefinitionRecord &ours, c
         if (e.slot != 0)
             place += processOf(ours, e) + QStringLiteral(", ");
         place += QString::fromLatin1(e.caption);
-        out.push_back({place, a, b});
+        found.push_back({pageRank(e.page), {place, a, b}});
     }
+    // Page by page, in the field list's order within a page.
+    std::stable_sort(found.begin(), found.end(), [](const auto &x, const auto &y) { return x.first < y.first; });
+    std::vector<FieldDifference> out;
+    for (auto &f : found)
+        out.push_back(std::move(f.second));
     return out;
 }
 
@@ -153,4 +172,6 @@ CompareDialog::CompareDialog(QWidget *parent, const QString &otherPath, const st
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // Enter or Esc closes it; the table is there to be read.
+    buttons->button(QDialogButtonBox::Close)->setFocus();
 }

@@ -15,7 +15,7 @@ struct FieldDifference {
 };
 
 // The fields whose values the pages would show differently for `theirs` than for `ours`,
-// in the field list's order. Process names in the places come from `ours`.
+// page by page. Process names in the places come from `ours`.
 std::vector<FieldDifference> compareRecords(const kvd::DefinitionRecord &ours, const kvd::DefinitionRecord &theirs,
                                             QChar decimalSeparator);
 

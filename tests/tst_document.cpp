@@ -382,8 +382,8 @@ private slots:
         differing.setChoice(Field::RapidModal, 1);
         QTest::newRow("two differences")
             << differing.toBytes()
-            << QStringList{QStringLiteral("Misc. Settings, Rapid Modal|No|Yes"),
-                           QStringLiteral("Cutting/Scribing, Oxy-fuel, On Seq. box 2|M07|M08")}
+            << QStringList{QStringLiteral("Cutting/Scribing, Oxy-fuel, On Seq. box 2|M07|M08"),
+                           QStringLiteral("Misc. Settings, Rapid Modal|No|Yes")}
             << QString();
 
         // What the pages would not show differently is no difference: a choice stored as 2,
