@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdio>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace kvdtool {
@@ -150,8 +151,12 @@ int writeAll(const std::vector<Target> &targets, const std::vector<Assignment> &
     };
     std::vector<std::thread> writers;
     const size_t count = std::min<size_t>(Writers, targets.size());
-    for (size_t w = 1; w < count; ++w)
-        writers.emplace_back(work);
+    try {
+        for (size_t w = 1; w < count; ++w)
+            writers.emplace_back(work);
+    } catch (const std::system_error &) {
+        // No more threads to be had: the ones running, and this one, do the rest.
+    }
     work();
     for (std::thread &w : writers)
         w.join();
