@@ -3,6 +3,7 @@
 #include "aboutform.h"
 #include "artwork.h"
 #include "compare.h"
+#include "quietaccessibility.h"
 #include "pages/codestab.h"
 #include "pages/cutmarktab.h"
 #include "pages/miscsettab.h"
@@ -94,6 +95,7 @@ const ToolButton kToolButtons[] = {
 TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform)
 {
+    deferAccessibilityInterfaces();
     setObjectName(QStringLiteral("PelorinForm"));
     // System menu and minimise only: the window keeps its size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -122,6 +124,7 @@ TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
     setWindowTitle(kTitlePrefix + QStringLiteral("<untitled>[*]"));
 
     m_aboutForm = new TAboutForm(this);
+    prepareAccessibility(*this);
 }
 
 TPelorinForm::~TPelorinForm() = default;
