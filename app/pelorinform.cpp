@@ -453,7 +453,10 @@ bool TPelorinForm::handleFileDrag(QDropEvent *event)
 {
     // Drags of text, links included, are the boxes' business.
     const QMimeData *data = event->mimeData();
-    if (!data || !data->hasUrls() || !data->urls().first().isLocalFile())
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls(); // a uri-list may hold no address at all
+    if (urls.isEmpty() || !urls.first().isLocalFile())
         return false;
     const auto path = droppedFile(data);
     if (!path) {

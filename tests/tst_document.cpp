@@ -518,6 +518,7 @@ private slots:
         QTest::newRow("another kind") << QStringLiteral("SFEdit") << QStringList{QStringLiteral("b.txt")} << QString()
                                       << false;
         QTest::newRow("text onto a box") << QStringLiteral("EFEdit") << QStringList() << QStringLiteral("G91") << true;
+        QTest::newRow("empty address list") << QString() << QStringList() << QString() << false;
     }
     void dropOpensAsOpenDoes()
     {
@@ -535,6 +536,10 @@ private slots:
             data.setUrls(urls);
         if (!text.isEmpty())
             data.setText(text);
+        if (names.isEmpty() && text.isEmpty()) {
+            data.setData(QStringLiteral("text/uri-list"), QByteArray());
+            QVERIFY(data.hasUrls() && data.urls().isEmpty());
+        }
         QWidget *widget = target.isEmpty() ? static_cast<QWidget *>(&h.form) : h.form.findChild<QWidget *>(target);
         QVERIFY(widget);
         const QPoint at = widget->rect().center();
