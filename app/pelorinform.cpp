@@ -17,6 +17,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMimeData>
@@ -414,9 +415,10 @@ void TPelorinForm::CompareWithFileClick()
     const QString path = m_platform.openFileName(this);
     if (path.isEmpty())
         return;
-    // The other file is only read: one on a read-only share compares as well as any.
+    // The other file is only read: one on a read-only share compares as well as any. Only a
+    // regular file: opening a named pipe for reading would wait for a writer that never comes.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         m_platform.errorBox(this, QDir::toNativeSeparators(path) + QStringLiteral(" could not be opened"));
         return;
     }
