@@ -211,8 +211,7 @@ constexpr quint64 SignBit = quint64(1) << 63;
 constexpr quint64 Infinity = 0x7ff0000000000000ULL;
 constexpr quint64 QuietNan = 0x7ff8000000000000ULL;
 
-} // namespace
-
+// A real in the forms formatReal() writes, and a leading `+`.
 bool parseReal(const QByteArray &text, quint64 &bits, QByteArray &reason)
 {
     QByteArray v = text;
@@ -260,6 +259,8 @@ bool parseReal(const QByteArray &text, quint64 &bits, QByteArray &reason)
     bits |= sign;
     return true;
 }
+
+} // namespace
 
 QByteArray parseAssignment(const QByteArray &text, Rules rules, Assignment &out)
 {

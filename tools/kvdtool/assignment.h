@@ -30,7 +30,7 @@ QByteArray parseAssignment(const QByteArray &text, Rules rules, Assignment &out)
 
 // Reads a text of `NAME = VALUE` lines (blank lines and lines starting with `#` skipped)
 // into `out`, after what it holds already. Every refused line adds one message
-// `SOURCE:LINE: reason` to `errors`; a field named a second time is refused too.
+// `SOURCE:LINE: reason` to `errors`. Fields named twice are found by findRepeats().
 void parseLines(const QByteArray &text, const QByteArray &source, Rules rules,
                 std::vector<Assignment> &out, std::vector<QByteArray> &errors);
 
@@ -41,8 +41,5 @@ void findRepeats(const std::vector<Assignment> &assignments, std::vector<QByteAr
 // order; tails last, each after the text its field then holds. Returns one message per
 // tail that does not fit (`origin: reason`); the record is then partly written.
 std::vector<QByteArray> applyAssignments(const std::vector<Assignment> &assignments, kvd::DefinitionRecord &record);
-
-// Parses a real in the form formatReal() writes (also accepting a leading `+`).
-bool parseReal(const QByteArray &text, quint64 &bits, QByteArray &reason);
 
 } // namespace kvdtool
