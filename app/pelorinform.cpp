@@ -229,7 +229,7 @@ QString TPelorinForm::caption() const
 
 void TPelorinForm::setCaptionPath(const QString &path)
 {
-    setWindowTitle(kTitlePrefix + path + QStringLiteral("[*]"));
+    setWindowTitle(kTitlePrefix + QDir::toNativeSeparators(path) + QStringLiteral("[*]"));
 }
 
 void TPelorinForm::setModified(bool modified)
@@ -518,7 +518,7 @@ void TPelorinForm::ExitMenuItemClick()
 void TPelorinForm::showFileError(const kvd::FileError &error, const QString &path)
 {
     if (error.kind == kvd::FileError::NotOpened)
-        m_platform.errorBox(this, path + QStringLiteral(" could not be opened"));
+        m_platform.errorBox(this, QDir::toNativeSeparators(path) + QStringLiteral(" could not be opened"));
     else
         showDefaultError(error.message());
 }

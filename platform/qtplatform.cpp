@@ -60,7 +60,7 @@ Platform::Answer QtPlatform::askSaveChanges(QWidget *parent, const QString &path
     // The prompt's text holds a carriage return without a line feed; Qt's message box
     // breaks lines at a line feed only.
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
-                    QStringLiteral("Do you want to save the changes you\nmade to %1?").arg(path),
+                    QStringLiteral("Do you want to save the changes you\nmade to %1?").arg(QDir::toNativeSeparators(path)),
                     QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
