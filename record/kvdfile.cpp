@@ -156,4 +156,6 @@ std::optional<FileError> writeRecordNew(const QString &path, const DefinitionRec
     return std::nullopt;
 }
 
+void useBinaryStandardStreams() { sys::binaryStandardStreams(); }
+
 } // namespace kvd

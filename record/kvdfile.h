@@ -55,4 +55,7 @@ std::optional<FileError> writeRecordInPlace(const QString &path, const Definitio
 // let this user replace the target, a writable target is emptied and written in place.
 std::optional<FileError> writeRecordNew(const QString &path, const DefinitionRecord &record);
 
+// For command-line tools: standard input and output carry the same bytes on every system.
+void useBinaryStandardStreams();
+
 } // namespace kvd

@@ -50,4 +50,8 @@ void remove(const QString &path);
 // Makes the folder's entries durable after a replace; nothing is lost if it cannot.
 void syncFolderOf(const QString &path);
 
+// Standard input and output carry bytes as they are (Windows' C library would turn
+// every line feed into a carriage return and a line feed).
+void binaryStandardStreams();
+
 } // namespace kvd::sys

@@ -138,4 +138,6 @@ void syncFolderOf(const QString &path)
     }
 }
 
+void binaryStandardStreams() {}
+
 } // namespace kvd::sys

@@ -8,6 +8,10 @@
 #endif
 #include <windows.h>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 namespace kvd::sys {
 
 namespace {
@@ -49,7 +53,18 @@ int tableCode(int error)
 Handle openExisting(const QString &path)
 {
     // A file with the read-only attribute, or locked by another program, does not open.
-    return fromHandle(create(path, OPEN_EXISTING));
+    // The attribute is checked as well for an administrator under Wine, whom the
+    // system below would let write it.
+    const HANDLE h = create(path, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE)
+        return NoHandle;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        ::CloseHandle(h);
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return NoHandle;
+    }
+    return fromHandle(h);
 }
 
 Handle openEmptied(const QString &path) { return fromHandle(create(path, TRUNCATE_EXISTING)); }
@@ -133,5 +148,12 @@ void remove(const QString &path) { ::DeleteFileW(nameOf(path).c_str()); }
 
 // MOVEFILE_WRITE_THROUGH and ReplaceFileW already wait for the disk.
 void syncFolderOf(const QString &) {}
+
+void binaryStandardStreams()
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 } // namespace kvd::sys

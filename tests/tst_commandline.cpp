@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "support/harness.h"
 
+#include <QDir>
 #include <QTest>
 
 using Kind = ScriptedPlatform::Shown::Kind;
@@ -65,7 +66,7 @@ private slots:
         const QString path = content.isNull() ? files.path(QStringLiteral("missing.kvd")) : files.write(QStringLiteral("s.kvd"), content);
         Harness h;
         h.form.openPath(path);
-        QCOMPARE(h.platform.texts(Kind::ErrorBox), errorBox.isEmpty() ? QStringList() : QStringList{path + errorBox});
+        QCOMPARE(h.platform.texts(Kind::ErrorBox), errorBox.isEmpty() ? QStringList() : QStringList{QDir::toNativeSeparators(path) + errorBox});
         QCOMPARE(h.platform.texts(Kind::DefaultErrorBox), defaultErrorBox.isEmpty() ? QStringList() : QStringList{defaultErrorBox});
         QCOMPARE(h.form.caption(), QStringLiteral("Pelorin - <untitled>"));
         QVERIFY(!h.form.PagesLoaded);

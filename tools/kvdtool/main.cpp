@@ -4,6 +4,8 @@
 
 #include "cli.h"
 
+#include "record/kvdfile.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -21,6 +23,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         args << QFile::decodeName(argv[i]);
 #endif
+    kvd::useBinaryStandardStreams(); // the same bytes as on Linux, so dumps compare alike
     QByteArray out, err;
     const int status = kvdtool::run(args, out, err);
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
