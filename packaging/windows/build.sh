@@ -59,8 +59,8 @@ cmake --build "$build" -j"$(nproc)"
 failed_names=()
 passed=0
 failed=0
-# Headless: without a display Wine gives the tests no window system, and each test
-# chooses Qt's offscreen platform through its environment.
+# Headless: no display reaches Wine, and the tests with a window run on Qt's offscreen
+# platform (CTest passes them -platform offscreen).
 if env -u DISPLAY -u WAYLAND_DISPLAY ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600 \
         | tee "$build/ctest.log"; then :; fi
 while read -r name; do failed_names+=("$name"); done < <(sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) \(.*/\1/p' "$build/ctest.log")
