@@ -76,7 +76,7 @@ stage=$build/stage/Pelorin
 rm -rf "$build/stage"
 deploy "$stage"
 cp "$bin/pelorin.exe" "$bin/kvdtool.exe" "$stage/"
-x86_64-w64-mingw32-strip "$stage"/*.exe
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
 zip=$build/pelorin-$version-win64.zip
 setup=$build/pelorin-$version-win64-setup.exe
 rm -f "$zip" "$setup"
