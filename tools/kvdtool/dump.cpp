@@ -78,11 +78,11 @@ QByteArray dumpJson(const kvd::DefinitionRecord &record, bool all)
     return out + "\n}\n";
 }
 
-QByteArray diffText(const std::vector<Difference> &diffs)
+QByteArray diffText(const std::vector<Difference> &diffs, const QByteArray &prefix)
 {
     QByteArray out;
     for (const Difference &d : diffs)
-        out += d.name + ": " + d.a + " -> " + d.b + '\n';
+        out += prefix + d.name + ": " + d.a + " -> " + d.b + '\n';
     return out;
 }
 

@@ -20,7 +20,7 @@ QByteArray jsonValue(const kvd::DefinitionRecord &record, const Entry &entry);
 QByteArray dumpText(const kvd::DefinitionRecord &record, bool all);
 QByteArray dumpJson(const kvd::DefinitionRecord &record, bool all);
 
-// One line per difference: `name: A -> B`.
-QByteArray diffText(const std::vector<Difference> &diffs);
+// One line per difference: `name: A -> B`, each after `prefix` (set --dry-run names the file).
+QByteArray diffText(const std::vector<Difference> &diffs, const QByteArray &prefix = QByteArray());
 
 } // namespace kvdtool

@@ -1,6 +1,7 @@
 #include "writing.h"
 
 #include "assignment.h"
+#include "dump.h"
 #include "source.h"
 
 #include <QFile>
@@ -274,8 +275,7 @@ int set(const QStringList &args, QByteArray &out, QByteArray &err)
         for (const Target &t : targets) {
             kvd::DefinitionRecord changed = t.original;
             applyAssignments(assignments, changed);
-            for (const kvd::Difference &d : kvd::differences(t.original, changed, true))
-                out += local(t.path) + ": " + d.name + ": " + d.a + " -> " + d.b + '\n';
+            out += diffText(kvd::differences(t.original, changed, true), local(t.path) + ": ");
         }
         return 0;
     }
