@@ -1,6 +1,7 @@
 #include "tools/kvdtool/assignment.h"
 #include "tools/kvdtool/check.h"
 #include "tools/kvdtool/dump.h"
+#include "tools/kvdtool/merge.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <tuple>
 
 using namespace kvdtool;
 using namespace kvd;
@@ -534,6 +536,85 @@ private slots:
                         QVERIFY2(changed.data()[b] == r.data()[b], e.name.constData());
             }
         }
+    }
+
+    // One side left as base gives the other byte for byte. Otherwise every entry one side
+    // changed arrives, and each entry both changed differently is a conflict keeping ours.
+    void mergeProperties()
+    {
+        const std::vector<DefinitionRecord> all = records();
+        std::mt19937 random(20);
+        const auto changed = [&](DefinitionRecord r, const DefinitionRecord &from) {
+            for (const Entry &e : entries(true)) // whole fields, so a text brings its tail
+                if (e.kind != Entry::Tail && random() % 4 == 0)
+                    std::memcpy(r.data() + e.offset, from.data() + e.offset, size_t(e.size));
+            return r;
+        };
+        for (size_t i = 0; i < all.size(); ++i) {
+            const DefinitionRecord &b = all[i];
+            const DefinitionRecord x = changed(b, all[(i * 7 + 3) % all.size()]), y = changed(b, all[(i * 5 + 1) % all.size()]);
+            for (const auto &[o, t, expected] : {std::tuple{x, b, x}, std::tuple{b, y, y}, std::tuple{x, x, x}}) {
+                const Merged m = mergeRecords(b, o, t);
+                QVERIFY(m.record == expected && m.conflicts.empty());
+            }
+            const Merged m = mergeRecords(b, x, y);
+            QSet<const Entry *> named, whole;
+            for (const Conflict &c : m.conflicts)
+                for (const Entry *e : c.entries)
+                    (c.slot.isEmpty() ? named : whole).insert(e);
+            for (const Entry &e : entries(true)) {
+                const QByteArray vb = value(b, e), vx = value(x, e), vy = value(y, e), vm = value(m.record, e);
+                const bool both = vx != vb && vy != vb && vx != vy;
+                QVERIFY2(!both || named.contains(&e) || whole.contains(&e), e.name.constData());
+                // Besides those, only a text and a tail from two sides that do not fit together.
+                QVERIFY2(!named.contains(&e) || both || ((e.kind == Entry::Text || e.kind == Entry::Tail) && !std::memcmp(m.record.data() + e.offset, x.data() + e.offset, size_t(e.size))), e.name.constData());
+                QCOMPARE(vm, named.contains(&e) || whole.contains(&e) || vx != vb ? vx : vy);
+            }
+        }
+    }
+
+    // A slot that base did not use and both sides filled is taken whole from ours.
+    void mergeSlots_data()
+    {
+        QTest::addColumn<Mutation>("ours");
+        QTest::addColumn<Mutation>("theirs");
+        QTest::addColumn<QByteArrayList>("conflicts");
+        const auto code = [](int slot, const char *name, int row, const char *text, int count = -1) {
+            return Mutation([=](DefinitionRecord &r) {
+                r.setText(kvd::processName(slot), QString::fromLatin1(name));
+                r.setText(kvd::cutSeq(row, 1, slot), QString::fromLatin1(text));
+                if (count >= 0)
+                    r.setInteger(Field::CutProcessIndex, qint16(count));
+            });
+        };
+        QTest::newRow("added on both sides") << code(3, "Oxy", 1, "M07", 2) << code(3, "Laser", 2, "M08", 2)
+                                             << QByteArrayList{"cut[3]: cut[3].Name cut[3].OnSeq[1] cut[3].OffSeq[1]"};
+        QTest::newRow("added alike") << code(3, "Oxy", 1, "M07", 2) << code(3, "Oxy", 1, "M07", 2) << QByteArrayList();
+        QTest::newRow("counter changed on both") << code(3, "Oxy", 1, "M07", 2) << code(3, "Oxy", 1, "M07", 0)
+                                               << QByteArrayList{"CutProcessIndex"};
+        QTest::newRow("in use in base") << code(2, "Oxy-fuel", 1, "M07") << code(2, "Oxy-fuel", 2, "M08") << QByteArrayList();
+        QTest::newRow("in use, both changed") << code(2, "Oxy-fuel2", 1, "M07") << code(2, "Oxy-fuel3", 1, "M07")
+                                              << QByteArrayList{"cut[2].Name"};
+    }
+    void mergeSlots()
+    {
+        QFETCH(Mutation, ours);
+        QFETCH(Mutation, theirs);
+        QFETCH(QByteArrayList, conflicts);
+        DefinitionRecord b = sample(), o = b, t = b;
+        ours(o);
+        theirs(t);
+        const Merged m = mergeRecords(b, o, t);
+        QByteArrayList got;
+        for (const Conflict &c : m.conflicts) {
+            QByteArray line = c.slot.isEmpty() ? QByteArray() : c.slot + ':';
+            for (const Entry *e : c.entries)
+                line += (line.isEmpty() ? "" : " ") + e->name;
+            got << line;
+        }
+        QCOMPARE(got, conflicts);
+        for (const Entry &e : entries(true)) // ours where a conflict is, every clean change
+            QCOMPARE(value(m.record, e), value(value(o, e) != value(b, e) || e.slot == 3 ? o : t, e));
     }
 
     void checkLengths_data()

@@ -2,6 +2,7 @@
 
 #include "check.h"
 #include "dump.h"
+#include "merge.h"
 #include "source.h"
 #include "writing.h"
 
@@ -16,6 +17,7 @@ const char Usage[] = "usage: kvdtool dump [--all] [--json] FILE\n"
                      "       kvdtool check FILE...\n"
                      "       kvdtool set [--dry-run] (-s NAME=VALUE | --from TEXT)... FILE...\n"
                      "       kvdtool create [--force] [--from TEXT] NEW.kvd\n"
+                     "       kvdtool merge [--dry-run] [-o OUT] [--name FILE] BASE OURS THEIRS\n"
                      "       kvdtool COMMAND --help\n";
 
 const char Overview[] = "kvdtool reads and writes Pelorin definition files (.kvd).\n\n"
@@ -23,7 +25,8 @@ const char Overview[] = "kvdtool reads and writes Pelorin definition files (.kvd
                         "  diff    print the fields in which two records differ\n"
                         "  check   report what the editor or a post-processor would trip over\n"
                         "  set     write named fields into files, in place\n"
-                        "  create  build a new file from dump text\n\n";
+                        "  create  build a new file from dump text\n"
+                        "  merge   merge two changed copies of a file field by field (git's merge driver)\n\n";
 
 const char DumpHelp[] = "usage: kvdtool dump [--all] [--json] FILE\n\n"
                         "Prints every field of the record as `name = value`, in record order, with the\n"
@@ -197,6 +200,8 @@ int run(const QStringList &args, QByteArray &out, QByteArray &err)
         return set(rest, out, err);
     if (command == QLatin1String("create"))
         return create(rest, out, err);
+    if (command == QLatin1String("merge"))
+        return merge(rest, out, err);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         out += QByteArray(Overview) + Usage;
         return 0;
