@@ -111,6 +111,22 @@ private slots:
         QTest::newRow("two files to dump") << QStringList{QStringLiteral("dump"), Sample, Sample} << 2
                                            << QByteArray("kvdtool dump: name one file\n");
         QTest::newRow("no command") << QStringList() << 2 << QByteArray();
+        const QString merge = QStringLiteral("merge"), ours = write(m_dir, QStringLiteral("merge-ours.kvd"), sampleBytes());
+        const QString locked = write(m_dir, QStringLiteral("merge-locked.kvd"), sampleBytes());
+        QFile::setPermissions(locked, QFile::ReadOwner);
+        const QString theirs = write(m_dir, QStringLiteral("merge-theirs.kvd"), QByteArray(sampleBytes()).replace("M07", "M08"));
+        const QString empty = write(m_dir, QStringLiteral("merge-empty.kvd"), QByteArray());
+        QTest::newRow("merge missing") << QStringList{merge, Sample, ours, missing} << 2 << missingMessage;
+        QTest::newRow("merge empty") << QStringList{merge, empty, ours, theirs} << 2
+                                     << QFile::encodeName(empty) + ": 0 bytes, shorter than a definition's 3228\n";
+        QTest::newRow("merge folder") << QStringList{merge, Sample, m_dir.path(), theirs} << 2
+                                      << QFile::encodeName(m_dir.path()) + " could not be opened\n";
+        QTest::newRow("merge same file") << QStringList{merge, ours, theirs, ours} << 2
+                                         << "kvdtool merge: " + QFile::encodeName(ours) + " is given as both BASE and THEIRS\n";
+        QTest::newRow("merge read-only") << QStringList{merge, Sample, locked, theirs} << 2
+                                         << QFile::encodeName(locked) + " could not be opened; the merge is written into OURS";
+        QTest::newRow("merge out refused") << QStringList{merge, s("-o"), m_dir.filePath(s("none/out.kvd")), Sample, ours, theirs}
+                                           << 2 << QFile::encodeName(m_dir.filePath(s("none/out.kvd"))) + " could not be opened\n";
     }
     void failures()
     {
@@ -120,6 +136,7 @@ private slots:
         const Run r = kvdtool(args);
         QCOMPARE(r.status, status);
         QVERIFY2(r.err.startsWith(err), r.err.constData());
+        QCOMPARE(contents(m_dir.filePath(QStringLiteral("merge-ours.kvd"))), sampleBytes()); // no merge written
     }
 
     void help_data()
@@ -131,6 +148,7 @@ private slots:
         QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("--help")};
         QTest::newRow("set") << QStringList{QStringLiteral("set"), QStringLiteral("--help")};
         QTest::newRow("create") << QStringList{QStringLiteral("create"), QStringLiteral("--help")};
+        QTest::newRow("merge") << QStringList{QStringLiteral("merge"), QStringLiteral("--help")};
     }
     void help()
     {
@@ -302,6 +320,26 @@ private slots:
         QCOMPARE(contents(made), zeros);
     }
 
+    // The dry run shows the merge and writes nothing; -o writes the record alone; in place
+    // the bytes after the record stay OURS's, and THEIRS's other ones are mentioned.
+    void mergeWritesOursOrOut()
+    {
+        QByteArray changed = sampleBytes();
+        changed[60] = 0; // RapidModal
+        const QString base = write(m_dir, s("base.kvd"), sampleBytes()), theirs = write(m_dir, s("theirs.kvd"), changed + "theirs");
+        const QString ours = write(m_dir, s("ours.kvd"), sampleBytes() + "ours"), out = m_dir.filePath(s("out.kvd"));
+        const Run dry = kvdtool({s("merge"), s("--dry-run"), base, ours, theirs});
+        QCOMPARE(dry.status, 0);
+        QCOMPARE(dry.out, QFile::encodeName(ours) + ": RapidModal: 1 -> 0\n");
+        QCOMPARE(contents(ours), sampleBytes() + "ours");
+        QCOMPARE(kvdtool({s("merge"), s("-o"), out, base, ours, theirs}).status, 0);
+        QCOMPARE(contents(out), changed);
+        const Run done = kvdtool({s("merge"), base, ours, theirs});
+        QCOMPARE(done.status, 0);
+        QCOMPARE(contents(ours), changed + "ours");
+        QVERIFY2(done.err.contains("OURS (4) and THEIRS (6); OURS's are kept"), done.err.constData());
+    }
+
     // git shows a changed definition file as the one field line that changed.
     void gitDiffShowsTheChangedField()
     {
@@ -338,6 +376,45 @@ private slots:
             if ((line.startsWith('+') || line.startsWith('-')) && !line.startsWith("+++") && !line.startsWith("---"))
                 changed << line;
         QCOMPARE(changed, (QByteArrayList{"-point[6].Activate[2] = \"G04P2\"", "+point[6].Activate[2] = \"G04P3\""}));
+    }
+
+    // Through the driver, git merges changes of different fields; a collision stops the
+    // merge with the file holding the clean part, and the conflict on the terminal.
+    void gitMergesThroughTheDriver()
+    {
+        const QString git = QStandardPaths::findExecutable(s("git"));
+        if (git.isEmpty())
+            QSKIP("git is not installed");
+        QTemporaryDir repo;
+        const auto git_ = [&](const QString &args) { return run(git, args.split(QLatin1Char(' ')), repo.path()); };
+        const QString path = write(repo, s("machine.kvd"), sampleBytes());
+        const auto commit = [&](const char *assignments) {
+            QCOMPARE(kvdtool(QStringList{s("set")} + s(assignments).split(QLatin1Char(' ')) + QStringList{path}).status, 0);
+            QCOMPARE(git_(s("commit -qam change")).status, 0);
+        };
+        for (const char *args : {"init -q", "config user.name T", "config user.email t@example.invalid", "config commit.gpgsign false"})
+            git_(s(args));
+        run(git, {s("config"), s("merge.kvd.driver"), s("'" KVDTOOL_PATH "' merge %O %A %B")}, repo.path());
+        write(repo, s(".gitattributes"), "*.kvd diff=kvd merge=kvd\n");
+        git_(s("add ."));
+        git_(s("commit -qm first"));
+        git_(s("checkout -qb side"));
+        commit("-sRapidModal=0 -sEssiFormat=1");
+        git_(s("checkout -q -"));
+        commit("-sMinArcRadius=0.5");
+        QCOMPARE(git_(s("merge -q --no-edit side")).status, 0);
+        const QByteArray both = kvdtool({s("dump"), path}).out;
+        QVERIFY(both.contains("RapidModal = 0\n") && both.contains("EssiFormat = 1\n") && both.contains("MinArcRadius = 0.5\n"));
+
+        git_(s("checkout -qb other"));
+        commit("-sMinArcRadius=0.7 -sRapidModal=1");
+        git_(s("checkout -q -"));
+        commit("-sMinArcRadius=0.6");
+        const Run conflict = git_(s("merge -q --no-edit other"));
+        QVERIFY(conflict.status != 0 && conflict.out.contains("CONFLICT"));
+        QVERIFY2(conflict.err.contains("MinArcRadius: base 0.5, ours 0.6, theirs 0.7\n"), conflict.err.constData());
+        const QByteArray clean = kvdtool({s("dump"), path}).out;
+        QVERIFY(clean.contains("RapidModal = 1\n") && clean.contains("MinArcRadius = 0.6\n"));
     }
 };
 

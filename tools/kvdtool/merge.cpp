@@ -169,10 +169,7 @@ QByteArray conflictText(const Merged &merged, const DefinitionRecord &base, cons
     const auto line = [&](const Entry &e, const char *indent) {
         out += indent + e.name + ": base " + shown(value(base, e)) + ", ours " + shown(value(ours, e)) + ", theirs "
                + shown(value(theirs, e)) + '\n';
-        const size_t i = size_t(&e - list.data());
-        set[i] = true;
-        if (e.kind == Entry::Text)
-            set[i + 1] = true; // a text takes its tail along, so the field is THEIRS's whole
+        set[size_t(&e - list.data())] = true;
     };
     for (const Conflict &c : merged.conflicts) {
         if (c.slot.isEmpty()) {
@@ -184,6 +181,17 @@ QByteArray conflictText(const Merged &merged, const DefinitionRecord &base, cons
         for (const Entry *e : c.entries)
             line(*e, "  ");
     }
+    // A text written over a longer one leaves bytes after its zero: its tail goes along
+    // where that would not give THEIRS's.
+    std::vector<Assignment> taken;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (set[i])
+            taken.push_back(assignmentOf(list[i], value(theirs, list[i])));
+    DefinitionRecord after = merged.record;
+    applyAssignments(taken, after);
+    for (size_t i = 0; i < list.size(); ++i)
+        if (set[i] && list[i].kind == Entry::Text && value(after, list[i + 1]) != value(theirs, list[i + 1]))
+            set[i + 1] = true;
     out += "To take THEIRS's values instead:\n  kvdtool set";
     for (size_t i = 0; i < list.size(); ++i)
         if (set[i])
