@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Times `kvdtool dump` of one file (mostly process start), and one `kvdtool check` and
-# one `kvdtool set` of one field over 10,000 files made here in a temporary folder (on the
-# disk that holds $TMPDIR: set flushes every file it writes).
+# Times `kvdtool dump` of one file (mostly process start), one `kvdtool check` and one
+# `kvdtool set` of one field over 10,000 files, and `kvdtool merge` of 10,000 file triples,
+# one process each as git runs it, $JOBS at a time; all in a temporary folder on the disk
+# that holds $TMPDIR (set and merge flush every file they write).
 #   bench/kvdtool_bench.sh [KVDTOOL] [FILE]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,3 +51,23 @@ for value in M08 M08; do
     echo "set of one field on $count files: $(seconds "$start" "$end") s, exit status $status," \
          "$changed bytes changed in a file"
 done
+
+# Triples whose sides changed different fields: every merge is clean and writes OURS.
+mkdir "$dir/base" "$dir/ours" "$dir/theirs"
+for side in base ours theirs; do
+    cp "$file" "$dir/one.kvd"
+    case $side in
+        ours) "$tool" set -s MinArcRadius=0.5 "$dir/one.kvd" ;;
+        theirs) "$tool" set -s 'cut[1].OnSeq[1]="M08"' "$dir/one.kvd" ;;
+    esac
+    for ((i = 0; i < count; i++)); do cat "$dir/one.kvd"; done >"$dir/$side/all"
+    (cd "$dir/$side" && split -b 3228 -a 5 -d --additional-suffix=.kvd all m && rm all)
+done
+jobs=${JOBS:-32}
+start=$(now)
+status=0
+(cd "$dir/base" && ls) | xargs -P "$jobs" -I{} "$tool" merge "$dir/base/{}" "$dir/ours/{}" "$dir/theirs/{}" || status=$?
+end=$(now)
+merged=$("$tool" diff "$dir/ours/m00000.kvd" "$dir/theirs/m00000.kvd" | tr '\n' ' ' || true)
+echo "merge of $count file triples, $jobs at a time: $(seconds "$start" "$end") s, exit status $status," \
+     "left from theirs in a file: ${merged:-nothing}"
