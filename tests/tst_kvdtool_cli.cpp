@@ -61,6 +61,8 @@ QByteArray contents(const QString &path)
 
 QString s(const char *text) { return QString::fromUtf8(text); }
 
+QByteArray shown(const QString &path) { return QFile::encodeName(QDir::toNativeSeparators(path)); }
+
 } // namespace
 
 class KvdToolCliTest : public QObject
@@ -116,13 +118,13 @@ private slots:
         const QString theirs = write(m_dir, s("merge-theirs.kvd"), QByteArray(sampleBytes()).replace("M07", "M08"));
         QFile::setPermissions(locked, QFile::ReadOwner);
         QTest::newRow("merge empty") << QStringList{merge, empty, ours, theirs} << 2
-                                     << QFile::encodeName(empty) + ": 0 bytes, shorter than a definition's 3228\n";
+                                     << shown(empty) + ": 0 bytes, shorter than a definition's 3228\n";
         QTest::newRow("merge same file") << QStringList{merge, ours, theirs, ours} << 2
-                                         << "kvdtool merge: " + QFile::encodeName(ours) + " is given as both BASE and THEIRS\n";
+                                         << "kvdtool merge: " + shown(ours) + " is given as both BASE and THEIRS\n";
         QTest::newRow("merge read-only") << QStringList{merge, Sample, locked, theirs} << 2
-                                         << QFile::encodeName(locked) + " could not be opened; the merge is written into OURS";
+                                         << shown(locked) + " could not be opened; the merge is written into OURS";
         QTest::newRow("merge out refused") << QStringList{merge, s("-o"), missing + s("/out.kvd"), Sample, ours, theirs} << 2
-                                           << QFile::encodeName(missing) + "/out.kvd could not be opened\n";
+                                           << shown(missing + s("/out.kvd")) + " could not be opened\n";
     }
     void failures()
     {
@@ -325,7 +327,7 @@ private slots:
         const QString base = write(m_dir, s("base.kvd"), sampleBytes()), theirs = write(m_dir, s("theirs.kvd"), changed + "theirs");
         const QString ours = write(m_dir, s("ours.kvd"), sampleBytes() + "ours"), out = m_dir.filePath(s("out.kvd"));
         const Run dry = kvdtool({s("merge"), s("--dry-run"), base, ours, theirs});
-        QVERIFY(dry.status == 0 && dry.out == QFile::encodeName(ours) + ": RapidModal: 1 -> 0\n");
+        QVERIFY(dry.status == 0 && dry.out == shown(ours) + ": RapidModal: 1 -> 0\n");
         QCOMPARE(contents(ours), sampleBytes() + "ours");
         QCOMPARE(kvdtool({s("merge"), s("-o"), out, base, ours, theirs}).status, 0);
         QCOMPARE(contents(out), changed);
