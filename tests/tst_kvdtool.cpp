@@ -538,8 +538,7 @@ private slots:
         }
     }
 
-    // One side left as base gives the other byte for byte. Otherwise every entry one side
-    // changed arrives, and each entry both changed differently is a conflict keeping ours.
+    // A side left as base gives the other; else changes arrive and double ones conflict, keeping ours.
     void mergeProperties()
     {
         const std::vector<DefinitionRecord> all = records();

@@ -146,7 +146,6 @@ private slots:
         QTest::newRow("check") << QStringList{QStringLiteral("check"), QStringLiteral("--help")};
         QTest::newRow("set") << QStringList{QStringLiteral("set"), QStringLiteral("--help")};
         QTest::newRow("create") << QStringList{QStringLiteral("create"), QStringLiteral("--help")};
-        QTest::newRow("merge") << QStringList{QStringLiteral("merge"), QStringLiteral("--help")};
     }
     void help()
     {
@@ -318,8 +317,7 @@ private slots:
         QCOMPARE(contents(made), zeros);
     }
 
-    // The dry run shows the merge and writes nothing; -o writes the record alone; in place
-    // the bytes after the record stay OURS's, and THEIRS's other ones are mentioned.
+    // The dry run writes nothing, -o the record alone; in place OURS keeps its bytes after the record.
     void mergeWritesOursOrOut()
     {
         QByteArray changed = sampleBytes();
@@ -374,8 +372,7 @@ private slots:
         QCOMPARE(changed, (QByteArrayList{"-point[6].Activate[2] = \"G04P2\"", "+point[6].Activate[2] = \"G04P3\""}));
     }
 
-    // Through the driver, git merges changes of different fields; a collision stops the
-    // merge with the file holding the clean part, and the conflict on the terminal.
+    // git merges different fields through the driver; a collision stops it, the file holding the clean part.
     void gitMergesThroughTheDriver()
     {
         const QString git = QStandardPaths::findExecutable(s("git"));
