@@ -68,6 +68,7 @@ start=$(now)
 status=0
 (cd "$dir/base" && ls) | xargs -P "$jobs" -I{} "$tool" merge "$dir/base/{}" "$dir/ours/{}" "$dir/theirs/{}" || status=$?
 end=$(now)
-merged=$("$tool" diff "$dir/ours/m00000.kvd" "$dir/theirs/m00000.kvd" | tr '\n' ' ' || true)
+# After a clean merge OURS differs from THEIRS only in its own change.
+left=$("$tool" diff "$dir/ours/m00000.kvd" "$dir/theirs/m00000.kvd" | tr '\n' ' ' || true)
 echo "merge of $count file triples, $jobs at a time: $(seconds "$start" "$end") s, exit status $status," \
-     "left from theirs in a file: ${merged:-nothing}"
+     "ours then differs from theirs in: ${left:-nothing}"
