@@ -1,5 +1,6 @@
 #include "systemfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -16,8 +17,22 @@ namespace kvd::sys {
 
 namespace {
 
-// Windows takes UTF-16 paths with backslashes.
-std::wstring nameOf(const QString &path) { return QFileInfo(path).absoluteFilePath().replace(QLatin1Char('/'), QLatin1Char('\\')).toStdWString(); }
+// Windows takes UTF-16 paths with backslashes. A long path (deep in a network share, say)
+// goes by its \\?\ form, which passes MAX_PATH but takes no "." or ".." and no forward
+// slash, so it is made absolute and clean first. A short one goes as it is, so that a
+// device name such as NUL keeps its meaning.
+std::wstring nameOf(const QString &path)
+{
+    QString name = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (name.size() >= MAX_PATH - 12 && !name.startsWith(QLatin1String("\\\\?\\"))
+        && !name.startsWith(QLatin1String("\\\\.\\"))) {
+        if (name.startsWith(QLatin1String("\\\\")))
+            name.replace(0, 2, QStringLiteral("\\\\?\\UNC\\")); // \\server\share
+        else
+            name.prepend(QStringLiteral("\\\\?\\"));
+    }
+    return name.toStdWString();
+}
 
 HANDLE handleOf(Handle h) { return reinterpret_cast<HANDLE>(h); }
 

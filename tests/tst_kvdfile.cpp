@@ -209,6 +209,48 @@ private slots:
         QCOMPARE(TestFiles::read(target), QByteArray(RecordSize, 'l'));
     }
 
+#ifdef Q_OS_WIN
+    // Past the 260 characters of a plain Windows path, on a drive and through a share;
+    // past the system's own limit of 32,767 nothing opens and nothing is made.
+    void longPaths_data()
+    {
+        QTest::addColumn<bool>("share");
+        QTest::addColumn<int>("length");
+        QTest::newRow("drive, 300") << false << 300;
+        QTest::newRow("share, 300") << true << 300;
+        QTest::newRow("drive, 33000") << false << 33000;
+    }
+    void longPaths()
+    {
+        QFETCH(bool, share);
+        QFETCH(int, length);
+        TestFiles files;
+        const QString top = QFileInfo(files.path(QString())).absoluteFilePath();
+        // The share is the drive's administrative one, \\localhost\C$.
+        QString folder = share ? QStringLiteral("//localhost/%1$%2").arg(top.at(0)).arg(top.mid(2)) : top;
+        if (!QFileInfo(folder).isDir())
+            QSKIP("no such share here");
+        while (folder.size() < length - 15)
+            folder += QLatin1Char('/') + QString(qBound(1, length - 16 - int(folder.size()), 80), QLatin1Char('d'));
+        const QString path = folder + QStringLiteral("/machine.kvd");
+        DefinitionRecord out;
+        if (length > 32767) {
+            const auto created = writeRecordNew(path, recordOf('n'));
+            const auto read = readRecordFile(path, out);
+            QVERIFY(created && created->kind == FileError::NotOpened && read && read->kind == FileError::NotOpened);
+            QVERIFY(QDir(top).isEmpty());
+            return;
+        }
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(!writeRecordNew(path, recordOf('n')));
+        QVERIFY(!writeRecordNew(path, recordOf('r'))); // replaces
+        QVERIFY(!writeRecordInPlace(path, recordOf('p')));
+        QVERIFY(!readRecordFile(path, out));
+        QCOMPARE(out, recordOf('p'));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+#endif
+
     void saveAsRefusalsLeaveFilesAlone()
     {
         TestFiles files;
