@@ -48,7 +48,10 @@ CodeEdit *TabPage::addEdit(const char *objectName, QRect geometry, int limit, bo
     auto *edit = new CodeEdit(this, limit, lineFeedKey ? CodeEdit::LineFeedKey::On : CodeEdit::LineFeedKey::Off);
     edit->setObjectName(QLatin1String(objectName));
     edit->setGeometry(geometry);
-    connect(edit, &QLineEdit::textChanged, this, &TabPage::boxChanged);
+    connect(edit, &CodeEdit::edited, this,
+            [this, edit](const QString &before, CodeEdit::Change kind) { emit boxEdited(edit, before, kind); });
+    connect(edit, &CodeEdit::historyKey, this, &TabPage::historyKey);
+    connect(edit, &CodeEdit::typingEnded, this, &TabPage::typingEnded);
     return edit;
 }
 
@@ -57,7 +60,7 @@ RadioGroup *TabPage::addRadioGroup(const char *objectName, QRect geometry, const
     auto *group = new RadioGroup(this, item0, item1);
     group->setObjectName(QLatin1String(objectName));
     group->setGeometry(geometry);
-    connect(group, &RadioGroup::clicked, this, &TabPage::groupClicked);
+    connect(group, &RadioGroup::changed, this, [this, group](int before) { emit groupChanged(group, before); });
     return group;
 }
 

@@ -39,10 +39,12 @@ const char *const kDisabledAtStart[] = {"FileSave", "SaveAs", "FilePrint", "AddC
                                         "DelCutProcess", "DelMarkProcess", "DelPointProcess", "CompareWithFile"};
 const char *const kAlwaysEnabled[] = {"Open", "ExitMenuItem", "AboutPelorin1"};
 
-// An edit the user made: what any box of any page reports.
+// An edit the user made, a step of the history that saves the same bytes: "0.00" typed as "0".
 void edit(Harness &h)
 {
-    emit h.form.NumericFormatTabPage->boxChanged();
+    auto *box = h.widget<QLineEdit>("RTDEdit");
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_0);
 }
 
 // A document opened from a file of its own, with an unsaved edit unless told otherwise.
