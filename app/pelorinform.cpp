@@ -632,9 +632,15 @@ void TPelorinForm::ExitMenuItemClick()
 
 void TPelorinForm::rememberFile(const QString &path)
 {
-    // Written once the command is over: the user does not wait for the settings store.
-    QMetaObject::invokeMethod(this, [file = QFileInfo(path).absoluteFilePath()] { recentfiles::add(file); },
-                              Qt::QueuedConnection);
+    // Written once the command is over, the files of several commands in one go: the user
+    // does not wait for the settings store.
+    if (m_unrecorded.isEmpty()) {
+        QMetaObject::invokeMethod(this, [this] {
+            recentfiles::add(m_unrecorded);
+            m_unrecorded.clear();
+        }, Qt::QueuedConnection);
+    }
+    m_unrecorded << QFileInfo(path).absoluteFilePath();
 }
 
 void TPelorinForm::updateRecentFiles()

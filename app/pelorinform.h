@@ -150,6 +150,7 @@ private:
     QAction *m_redo = nullptr;
     QMenu *m_fileMenu = nullptr;
     QList<QAction *> m_recentActions; // the recent files and the separator after them
+    QStringList m_unrecorded;         // opened or saved, not yet in the recent files
 
     std::optional<CutScribeList> m_cutScribe;
     std::optional<PointList> m_points;

@@ -54,10 +54,13 @@ QStringList load()
     return list;
 }
 
-void add(const QString &path)
+void add(const QStringList &paths)
 {
-    QStringList list = without(load(), path);
-    list.prepend(path);
+    QStringList list = load();
+    for (const QString &path : paths) {
+        list = without(list, path);
+        list.prepend(path);
+    }
     save(list.mid(0, Limit));
 }
 

@@ -11,7 +11,7 @@ namespace recentfiles {
 constexpr int Limit = 8;
 
 QStringList load();
-void add(const QString &path);
+void add(const QStringList &paths); // the last one becomes the newest
 void remove(const QString &path);
 // "&1 C:\Shop\plasma.kvd": the system's separators, a long path shortened in its middle.
 QString menuText(int number, const QString &path);
