@@ -163,9 +163,9 @@ CompareDialog::CompareDialog(QWidget *parent, const QString &otherPath, const st
                 table->setItem(row, column, new QTableWidgetItem(cells[column]));
             QTableWidgetItem *first = table->item(row, 0);
             if (d.refusal.isEmpty()) {
-                first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
                 first->setCheckState(Qt::Unchecked);
             } else {
+                first->setFlags(first->flags() & ~Qt::ItemIsUserCheckable);
                 for (int column = 0; column < 3; ++column)
                     table->item(row, column)->setToolTip(d.refusal);
             }
