@@ -95,11 +95,22 @@ void DocumentHistory::push(HistoryStep *step)
     m_runDropped = false;
     m_stack.push(step); // may merge it into the open run and delete it
     const QUndoCommand *top = m_stack.index() > 0 ? m_stack.command(m_stack.index() - 1) : nullptr;
-    m_openRun = typing && !m_runDropped ? static_cast<const HistoryStep *>(top) : nullptr;
+    m_openRun = typing && !m_runDropped ? static_cast<HistoryStep *>(const_cast<QUndoCommand *>(top)) : nullptr;
 }
 
 void DocumentHistory::boxEdited(CodeEdit *box, const QString &before, CodeEdit::Change kind)
 {
+    // A keystroke that joins the open run changes nothing but the run's text after: no new
+    // command, no signals. The run is the top step; one saved since then stays as saved.
+    if (kind == CodeEdit::Change::Typing && m_openRun && m_openRun->texts.front().box == box
+        && m_stack.index() != m_stack.cleanIndex()) {
+        HistoryStep::Text &run = m_openRun->texts.front();
+        const QString after = box->text();
+        if (after != run.before) {
+            run.after = after;
+            return;
+        }
+    }
     auto *step = new HistoryStep(*this, stepText(kind).arg(placeOf(box)));
     step->texts.push_back({box, before, box->text()});
     step->typing = kind == CodeEdit::Change::Typing;

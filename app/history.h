@@ -100,7 +100,7 @@ private:
     CutScribeList &m_cutScribe;
     PointList &m_points;
     bool m_busy = false;
-    const HistoryStep *m_openRun = nullptr; // the typing step that the next keystroke in its box joins
+    HistoryStep *m_openRun = nullptr;       // the typing step that the next keystroke in its box joins
     bool m_runDropped = false;              // a keystroke undid its run's every change
     std::vector<CodeEdit *> m_boxes;        // every box and group of the pages, made on first use
     std::vector<RadioGroup *> m_groups;
