@@ -15,6 +15,7 @@
 #include "record/fieldlist.h"
 #include "record/kvdfile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -243,7 +244,6 @@ void TPelorinForm::buildPages()
         connect(p.page, &TabPage::boxEdited, this, &TPelorinForm::EditR1C1B1Change);
         connect(p.page, &TabPage::groupChanged, this, &TPelorinForm::RadGroupImpDecClick);
         connect(p.page, &TabPage::historyKey, this, [this](bool redo) { redo ? EditRedoClick() : EditUndoClick(); });
-        connect(p.page, &TabPage::typingEnded, this, [this] { m_history->endTyping(); });
         // A file dropped onto a box opens like one dropped anywhere else on the window;
         // dropped text still goes into the box.
         for (QLineEdit *box : p.page->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
@@ -257,6 +257,8 @@ void TPelorinForm::buildPages()
     m_points.emplace(*CodesTabPage, action("AddPointProcess"), action("DelPointProcess"));
     m_history = std::make_unique<DocumentHistory>(*m_undoStack, *PageControl, *NumericFormatTabPage, *m_cutScribe,
                                                   *m_points);
+    // A run of typing ends when its box loses the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this] { m_history->endTyping(); });
 }
 
 QString TPelorinForm::caption() const

@@ -84,10 +84,8 @@ void CodeEdit::setEditedText(const QString &text, Change kind)
 
 void CodeEdit::keyPressEvent(QKeyEvent *event)
 {
-    const bool undo = event->matches(QKeySequence::Undo);
-    if (undo || event->matches(QKeySequence::Redo)) {
-        event->accept();
-        emit historyKey(!undo);
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        event->ignore();
         return;
     }
     if (lineFeedKey() && InsertLineFeed(*this, event->key(), event->modifiers())) {
@@ -106,12 +104,6 @@ void CodeEdit::inputMethodEvent(QInputMethodEvent *event)
     m_kind = Change::Typing;
     QLineEdit::inputMethodEvent(event);
     m_kind = Change::Paste;
-}
-
-void CodeEdit::focusOutEvent(QFocusEvent *event)
-{
-    QLineEdit::focusOutEvent(event);
-    emit typingEnded();
 }
 
 void CodeEdit::contextMenuEvent(QContextMenuEvent *event)

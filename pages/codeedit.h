@@ -5,7 +5,8 @@
 // A single-line edit box whose maximum length limits what the user types, pastes or
 // drops, but never a text the program sets: a loaded field may be one character longer
 // than the box lets the user type. It admits only characters a record byte can hold.
-// Its own undo is left unused: Ctrl+Z and Ctrl+Y go to the document's one history.
+// Its own undo is left unused: Ctrl+Z and Ctrl+Y go on to its parent, for the document's
+// one history.
 class CodeEdit : public QLineEdit
 {
     Q_OBJECT
@@ -28,13 +29,10 @@ public:
 signals:
     // The user changed the text; `before` is what it was.
     void edited(const QString &before, CodeEdit::Change kind);
-    void historyKey(bool redo); // Ctrl+Z (false) or Ctrl+Y / Ctrl+Shift+Z (true)
-    void typingEnded();         // the box lost the focus
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "codeedit.h"
 #include "radiogroup.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 
 TabPage::TabPage(QWidget *parent) : QWidget(parent)
@@ -50,8 +51,6 @@ CodeEdit *TabPage::addEdit(const char *objectName, QRect geometry, int limit, bo
     edit->setGeometry(geometry);
     connect(edit, &CodeEdit::edited, this,
             [this, edit](const QString &before, CodeEdit::Change kind) { emit boxEdited(edit, before, kind); });
-    connect(edit, &CodeEdit::historyKey, this, &TabPage::historyKey);
-    connect(edit, &CodeEdit::typingEnded, this, &TabPage::typingEnded);
     return edit;
 }
 
@@ -90,4 +89,15 @@ void TabPage::showEvent(QShowEvent *event)
         m_unsized.clear();
     }
     QWidget::showEvent(event);
+}
+
+void TabPage::keyPressEvent(QKeyEvent *event)
+{
+    // A box passes these on instead of undoing its own text.
+    const bool undo = event->matches(QKeySequence::Undo);
+    if (undo || event->matches(QKeySequence::Redo)) {
+        emit historyKey(!undo);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

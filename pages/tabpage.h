@@ -33,8 +33,8 @@ signals:
     void boxEdited(CodeEdit *box, const QString &before, CodeEdit::Change kind);
     // A group's selection changed (RadGroupImpDecClick).
     void groupChanged(RadioGroup *group, int before);
+    // Ctrl+Z (false) or Ctrl+Y / Ctrl+Shift+Z (true) pressed in a box of the page.
     void historyKey(bool redo);
-    void typingEnded();
 
 protected:
     // Creates the widget at its place, named, and reporting its changes.
@@ -44,6 +44,7 @@ protected:
     // and laying a caption out is most of what a label costs.
     QLabel *addLabel(const char *objectName, const QString &caption, QPoint topLeft);
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     // Gives the boxes their accessible names (setAccessibleName) where no label names them.
     virtual void nameBoxes() {}
