@@ -705,6 +705,17 @@ private slots:
         QCOMPARE(names().size(), 5);
         QCOMPARE(h.form.CurrentFileName, kept);
 
+        // A store filled with garbage gives what it can and takes new files again.
+        const QString store = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pelorin"),
+                                        QStringLiteral("Pelorin")).fileName();
+        QFile::remove(store);
+        files.write(QStringLiteral("garbage"), QByteArray("[General\nRecentFiles=\x01\xff\\\n=\n\0[", 40));
+        QVERIFY(QFile::copy(files.path(QStringLiteral("garbage")), store));
+        QVERIFY(recentfiles::load().size() <= 1);
+        h.open(kept);
+        QCoreApplication::processEvents();
+        QCOMPARE(recentfiles::load().value(0), kept);
+
         const QString longPath = QStringLiteral("/") + QString(300, QLatin1Char('d')) + QStringLiteral("/end.kvd");
         QCOMPARE(recentfiles::menuText(2, longPath).size(), 67);
         QVERIFY(recentfiles::menuText(2, longPath).endsWith(QStringLiteral("d") + QDir::separator() + QStringLiteral("end.kvd")));
