@@ -140,8 +140,10 @@ TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
 
 TPelorinForm::~TPelorinForm()
 {
-    // The stack empties itself as it goes, after the buttons it would update.
+    // The stack empties itself as it goes, after the buttons it would update; the widgets
+    // going move the focus after the history is gone.
     m_undoStack->disconnect();
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 void TPelorinForm::buildMenus()
