@@ -709,7 +709,8 @@ private slots:
         const QString store = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pelorin"),
                                         QStringLiteral("Pelorin")).fileName();
         QFile::remove(store);
-        files.write(QStringLiteral("garbage"), QByteArray("[General\nRecentFiles=\x01\xff\\\n=\n\0[", 40));
+        static const char garbage[] = "[General\nRecentFiles=\x01\xff\\\n=\n\0[\x80";
+        files.write(QStringLiteral("garbage"), QByteArray(garbage, sizeof garbage));
         QVERIFY(QFile::copy(files.path(QStringLiteral("garbage")), store));
         QVERIFY(recentfiles::load().size() <= 1);
         h.open(kept);
