@@ -111,7 +111,16 @@ std::vector<FieldDifference> compareRecords(const kvd::DefinitionRecord &ours, c
         if (e.slot != 0)
             place += processOf(ours, e) + QStringLiteral(", ");
         place += QString::fromLatin1(e.caption);
-        found.push_back({pageRank(e.page), {place, a, b}});
+        QString refusal;
+        if (isCounter(e)) {
+            // The pages show at most the columns they have.
+            const int most = e.field == kvd::Field::CutProcessIndex     ? kvd::LastCutSlot
+                           : e.field == kvd::Field::ScribeProcessIndex ? kvd::LastScribeSlot - kvd::FirstScribeSlot + 1
+                                                                       : kvd::LastPointSlot - kvd::FirstPointSlot + 1;
+            if (kvd::processCount(theirs, e.field) > most)
+                refusal = QStringLiteral("The page shows at most %1").arg(most);
+        }
+        found.push_back({pageRank(e.page), {place, a, b, &e, refusal}});
     }
     // Page by page, in the field list's order within a page.
     std::stable_sort(found.begin(), found.end(), [](const auto &x, const auto &y) { return x.first < y.first; });
@@ -152,7 +161,16 @@ CompareDialog::CompareDialog(QWidget *parent, const QString &otherPath, const st
             const QString cells[] = {d.place, d.ours, d.theirs};
             for (int column = 0; column < 3; ++column)
                 table->setItem(row, column, new QTableWidgetItem(cells[column]));
+            QTableWidgetItem *first = table->item(row, 0);
+            if (d.refusal.isEmpty()) {
+                first->setCheckState(Qt::Unchecked);
+            } else {
+                first->setFlags(first->flags() & ~Qt::ItemIsUserCheckable);
+                for (int column = 0; column < 3; ++column)
+                    table->item(row, column)->setToolTip(d.refusal);
+            }
         }
+        m_table = table;
         table->resizeColumnsToContents();
         table->resizeRowsToContents();
         // As large as its rows and columns, up to most of the screen; beyond that it scrolls.
@@ -171,7 +189,30 @@ CompareDialog::CompareDialog(QWidget *parent, const QString &otherPath, const st
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (m_table) {
+        QPushButton *all = buttons->addButton(QStringLiteral("Select &All"), QDialogButtonBox::ActionRole);
+        all->setObjectName(QStringLiteral("SelectAll"));
+        QPushButton *take = buttons->addButton(QStringLiteral("&Take Selected"), QDialogButtonBox::AcceptRole);
+        take->setObjectName(QStringLiteral("TakeSelected"));
+        take->setEnabled(false);
+        connect(all, &QPushButton::clicked, this, [this] {
+            for (int row = 0; row < m_table->rowCount(); ++row)
+                if (m_table->item(row, 0)->flags() & Qt::ItemIsUserCheckable)
+                    m_table->item(row, 0)->setCheckState(Qt::Checked);
+        });
+        connect(m_table, &QTableWidget::itemChanged, take, [this, take] { take->setEnabled(!chosenRows().empty()); });
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    }
     layout->addWidget(buttons);
     // Enter or Esc closes it; the table is there to be read.
     buttons->button(QDialogButtonBox::Close)->setFocus();
+}
+
+std::vector<int> CompareDialog::chosenRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; m_table && row < m_table->rowCount(); ++row)
+        if (m_table->item(row, 0)->checkState() == Qt::Checked)
+            rows.push_back(row);
+    return rows;
 }

@@ -3,14 +3,19 @@
 #include "aboutform.h"
 #include "artwork.h"
 #include "compare.h"
+#include "history.h"
+#include "recentfiles.h"
 #include "quietaccessibility.h"
 #include "pages/codestab.h"
 #include "pages/cutmarktab.h"
 #include "pages/miscsettab.h"
 #include "pages/numericformattab.h"
+#include "pages/radiogroup.h"
 #include "platform/platform.h"
+#include "record/fieldlist.h"
 #include "record/kvdfile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -26,6 +31,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -62,6 +68,9 @@ const Menu kMenus[] = {
       {"FilePrint", "&Print", &TPelorinForm::FilePrintClick, false},
       {"N3", nullptr, nullptr, false},
       {"ExitMenuItem", "E&xit", &TPelorinForm::ExitMenuItemClick, true}}},
+    {"EditMenuItem", "&Edit",
+     {{"EditUndo", "&Undo", &TPelorinForm::EditUndoClick, false},
+      {"EditRedo", "&Redo", &TPelorinForm::EditRedoClick, false}}},
     {"AddMenuItem", "&Add",
      {{"AddCut", "&Cut Process", &TPelorinForm::AddCutClick, false},
       {"AddMark", "&Scribe Process", &TPelorinForm::AddMarkClick, false},
@@ -80,15 +89,16 @@ const Menu kMenus[] = {
 struct ToolButton {
     const char *objectName;
     int image;
+    const char *name; // what a screen reader says
     const char *hint;
     void (TPelorinForm::*handler)();
     bool enabledAtStart;
 };
 
 const ToolButton kToolButtons[] = {
-    {"OpenButton", 0, "Open KVD file", &TPelorinForm::OpenClick, true},
-    {"FileSaveBtn", 1, "Save KVD file", &TPelorinForm::FileSaveClick, false},
-    {"PrintBtn", 2, "Print", &TPelorinForm::FilePrintClick, false},
+    {"OpenButton", 0, "Open", "Open KVD file", &TPelorinForm::OpenClick, true},
+    {"FileSaveBtn", 1, "Save", "Save KVD file", &TPelorinForm::FileSaveClick, false},
+    {"PrintBtn", 2, "Print", "Print", &TPelorinForm::FilePrintClick, false},
 };
 
 } // namespace
@@ -128,7 +138,13 @@ TPelorinForm::TPelorinForm(Platform &platform, QWidget *parent)
     prepareAccessibility(*this);
 }
 
-TPelorinForm::~TPelorinForm() = default;
+TPelorinForm::~TPelorinForm()
+{
+    // The stack empties itself as it goes, after the buttons it would update; the widgets
+    // going move the focus after the history is gone.
+    m_undoStack->disconnect();
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void TPelorinForm::buildMenus()
 {
@@ -150,6 +166,25 @@ void TPelorinForm::buildMenus()
     m_saveAs = findChild<QAction *>(QStringLiteral("SaveAs"));
     m_filePrint = findChild<QAction *>(QStringLiteral("FilePrint"));
     m_compare = findChild<QAction *>(QStringLiteral("CompareWithFile"));
+    m_undo = findChild<QAction *>(QStringLiteral("EditUndo"));
+    m_redo = findChild<QAction *>(QStringLiteral("EditRedo"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo->setShortcut(QKeySequence::Redo);
+    m_fileMenu = bar->findChild<QMenu *>(QStringLiteral("FileMenuItem"));
+    // Read when the menu opens, so that another window's files show too.
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &TPelorinForm::updateRecentFiles);
+
+    m_undoStack = new QUndoStack(this);
+    // "&Undo Typing in Kerf Value": the step's name, an ampersand in it shown as one.
+    const auto named = [](const char *command, const QString &step) {
+        const QString caption = QLatin1String(command);
+        return step.isEmpty() ? caption : caption + QLatin1Char(' ') + QString(step).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    };
+    connect(m_undoStack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
+    connect(m_undoStack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+    connect(m_undoStack, &QUndoStack::undoTextChanged, m_undo, [this, named](const QString &step) { m_undo->setText(named("&Undo", step)); });
+    connect(m_undoStack, &QUndoStack::redoTextChanged, m_redo, [this, named](const QString &step) { m_redo->setText(named("&Redo", step)); });
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &TPelorinForm::updateModified);
 }
 
 void TPelorinForm::buildToolBar()
@@ -173,6 +208,7 @@ void TPelorinForm::buildToolBar()
         button->setObjectName(QLatin1String(b.objectName));
         button->setIcon(toolBarIcon(b.image));
         button->setToolTip(QString::fromLatin1(b.hint));
+        button->setAccessibleName(QString::fromLatin1(b.name));
         button->setAutoRaise(true);
         button->setFixedSize(23, 22);
         button->setEnabled(b.enabledAtStart);
@@ -207,8 +243,9 @@ void TPelorinForm::buildPages()
         // A disabled page can still be brought to the front by its tab.
         p.page->setEnabled(false);
         PageControl->addTab(p.page, QString::fromLatin1(p.caption));
-        connect(p.page, &TabPage::boxChanged, this, &TPelorinForm::EditR1C1B1Change);
-        connect(p.page, &TabPage::groupClicked, this, &TPelorinForm::RadGroupImpDecClick);
+        connect(p.page, &TabPage::boxEdited, this, &TPelorinForm::EditR1C1B1Change);
+        connect(p.page, &TabPage::groupChanged, this, &TPelorinForm::RadGroupImpDecClick);
+        connect(p.page, &TabPage::historyKey, this, [this](bool redo) { redo ? EditRedoClick() : EditUndoClick(); });
         // A file dropped onto a box opens like one dropped anywhere else on the window;
         // dropped text still goes into the box.
         for (QLineEdit *box : p.page->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly))
@@ -220,6 +257,10 @@ void TPelorinForm::buildPages()
     m_cutScribe.emplace(*CutMarkTabPage, action("AddCut"), action("AddMark"), action("DelCutProcess"),
                         action("DelMarkProcess"));
     m_points.emplace(*CodesTabPage, action("AddPointProcess"), action("DelPointProcess"));
+    m_history = std::make_unique<DocumentHistory>(*m_undoStack, *PageControl, *NumericFormatTabPage, *m_cutScribe,
+                                                  *m_points);
+    // A run of typing ends when its box loses the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this] { m_history->endTyping(); });
 }
 
 QString TPelorinForm::caption() const
@@ -232,8 +273,9 @@ void TPelorinForm::setCaptionPath(const QString &path)
     setWindowTitle(kTitlePrefix + QDir::toNativeSeparators(path) + QStringLiteral("[*]"));
 }
 
-void TPelorinForm::setModified(bool modified)
+void TPelorinForm::updateModified()
 {
+    const bool modified = !m_undoStack->isClean();
     Modified = modified;
     m_fileSaveBtn->setEnabled(modified);
     m_fileSave->setEnabled(modified);
@@ -253,7 +295,7 @@ void TPelorinForm::showEvent(QShowEvent *event)
 void TPelorinForm::FormShow()
 {
     PagesLoaded = false;
-    setModified(false);
+    updateModified();
     PageControl->setCurrentIndex(0);
 }
 
@@ -267,19 +309,33 @@ void TPelorinForm::closeEvent(QCloseEvent *event)
 
 bool TPelorinForm::FormCloseQuery()
 {
-    return settleChanges();
+    return m_exiting || settleChanges();
 }
 
-void TPelorinForm::EditR1C1B1Change()
+// Every change the user makes is a step of the history; what loads and the history itself
+// set is none.
+void TPelorinForm::EditR1C1B1Change(CodeEdit *box, const QString &before, CodeEdit::Change kind)
 {
-    if (PagesLoaded)
-        setModified(true);
+    if (PagesLoaded && !m_history->busy())
+        m_history->boxEdited(box, before, kind);
 }
 
-void TPelorinForm::RadGroupImpDecClick()
+void TPelorinForm::RadGroupImpDecClick(RadioGroup *group, int before)
 {
-    if (PagesLoaded)
-        setModified(true);
+    if (PagesLoaded && !m_history->busy())
+        m_history->groupChanged(group, before);
+}
+
+void TPelorinForm::EditUndoClick()
+{
+    if (m_undoStack->canUndo())
+        m_undoStack->undo();
+}
+
+void TPelorinForm::EditRedoClick()
+{
+    if (m_undoStack->canRedo())
+        m_undoStack->redo();
 }
 
 bool TPelorinForm::settleChanges()
@@ -309,19 +365,22 @@ void TPelorinForm::OpenClick()
     openPath(path);
 }
 
-void TPelorinForm::openPath(const QString &path)
+bool TPelorinForm::openPath(const QString &path)
 {
     // Read into a scratch record: a file that fails to open or read changes nothing.
     kvd::DefinitionRecord read;
     if (const auto error = kvd::readRecordFile(path, read)) {
         showFileError(*error, path);
-        return;
+        return false;
     }
     m_record = read;
+    m_readRecord = read;
     m_fileBytes = read.toBytes();
     CurrentFileName = path;
     setCaptionPath(path);
-    setModified(false);
+    m_history->endTyping();
+    m_undoStack->clear();
+    updateModified();
 
     PagesLoaded = false;
     PageControl->setCurrentIndex(0);
@@ -332,6 +391,8 @@ void TPelorinForm::openPath(const QString &path)
     m_points->LoadCodesTab(m_record);
     EnableAfterLoad();
     PagesLoaded = true;
+    rememberFile(path);
+    return true;
 }
 
 void TPelorinForm::EnableAfterLoad()
@@ -363,6 +424,7 @@ void TPelorinForm::FileSaveClick()
 
 bool TPelorinForm::save()
 {
+    m_record = m_readRecord;
     if (const auto message = StoreAllPages(m_record)) {
         showDefaultError(*message);
         return false;
@@ -374,7 +436,7 @@ bool TPelorinForm::save()
         return false;
     }
     m_fileBytes = m_record.toBytes();
-    setModified(false);
+    m_undoStack->setClean();
     return true;
 }
 
@@ -396,6 +458,7 @@ void TPelorinForm::SaveAsClick()
     const QString path = m_platform.saveFileName(this);
     if (path.isEmpty())
         return;
+    m_record = m_readRecord;
     if (const auto message = StoreAllPages(m_record)) {
         showDefaultError(*message);
         return;
@@ -407,7 +470,8 @@ void TPelorinForm::SaveAsClick()
     m_fileBytes = m_record.toBytes();
     CurrentFileName = path;
     setCaptionPath(path);
-    setModified(false);
+    m_undoStack->setClean();
+    rememberFile(path);
 }
 
 void TPelorinForm::CompareWithFileClick()
@@ -429,15 +493,72 @@ void TPelorinForm::CompareWithFileClick()
     }
     // The pages as they are now, typed values included, stored into a copy: the document
     // and its record stay as they are.
-    kvd::DefinitionRecord ours = m_record;
+    kvd::DefinitionRecord ours = m_readRecord;
     if (const auto message = StoreAllPages(ours)) {
         showDefaultError(*message);
         return;
     }
-    CompareDialog dialog(this, path,
-                         compareRecords(ours, kvd::DefinitionRecord::fromBytes(bytes),
-                                        NumericFormatTabPage->decimalSeparator()));
+    const kvd::DefinitionRecord theirs = kvd::DefinitionRecord::fromBytes(bytes);
+    const std::vector<FieldDifference> differences = compareRecords(ours, theirs, NumericFormatTabPage->decimalSeparator());
+    CompareDialog dialog(this, path, differences);
     m_platform.runModal(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    std::vector<const kvd::Entry *> taken;
+    for (const int row : dialog.chosenRows())
+        taken.push_back(differences[size_t(row)].entry);
+    takeValues(theirs, taken);
+}
+
+void TPelorinForm::takeValues(const kvd::DefinitionRecord &theirs, const std::vector<const kvd::Entry *> &entries)
+{
+    struct Kind {
+        kvd::Field counter;
+        int firstSlot, lastSlot;
+        int *index;
+        void (TPelorinForm::*add)();
+        void (TPelorinForm::*remove)();
+        QAction *addItem, *removeItem;
+    };
+    const auto action = [this](const char *name) { return menuBar()->findChild<QAction *>(QLatin1String(name)); };
+    const Kind kinds[] = {
+        {kvd::Field::CutProcessIndex, 1, kvd::LastCutSlot, &m_cutScribe->CutIndex, &TPelorinForm::AddCutClick,
+         &TPelorinForm::DelCutProcessClick, action("AddCut"), action("DelCutProcess")},
+        {kvd::Field::ScribeProcessIndex, kvd::FirstScribeSlot, kvd::LastScribeSlot, &m_cutScribe->ScribeIndex,
+         &TPelorinForm::AddMarkClick, &TPelorinForm::DelMarkProcessClick, action("AddMark"), action("DelMarkProcess")},
+        {kvd::Field::PointProcessIndex, kvd::FirstPointSlot, kvd::LastPointSlot, &m_points->PointIndex,
+         &TPelorinForm::AddPointProcessClick, &TPelorinForm::DelPointProcessClick, action("AddPointProcess"),
+         action("DelPointProcess")},
+    };
+    // Processes added or deleted one at a time, through the commands' own rules, while
+    // their menu items allow it.
+    const auto setCount = [this](const Kind &k, int count) {
+        for (int guard = 0; guard < 8 && *k.index + 1 < count && k.addItem->isEnabled(); ++guard)
+            (this->*k.add)();
+        for (int guard = 0; guard < 8 && *k.index + 1 > count && k.removeItem->isEnabled(); ++guard)
+            (this->*k.remove)();
+    };
+    m_history->record(QStringLiteral("Take from Compare"), [&] {
+        // Counts first, so that a code taken for a column the count would hide still shows.
+        for (const kvd::Entry *e : entries)
+            for (const Kind &k : kinds)
+                if (e->field == k.counter && e->slot == 0)
+                    setCount(k, kvd::processCount(theirs, k.counter));
+        for (const kvd::Entry *e : entries) {
+            kvd::DefinitionRecord value = theirs;
+            if (e->slot != 0) {
+                for (const Kind &k : kinds)
+                    if (e->slot >= k.firstSlot && e->slot <= k.lastSlot && *k.index + 1 < e->slot - k.firstSlot + 1)
+                        setCount(k, e->slot - k.firstSlot + 1);
+                // A column the other file does not use shows empty there.
+                if (!kvd::slotShown(theirs, e->slot))
+                    value.setText(kvd::TextField{e->offset, e->size}, QString());
+            }
+            for (int i = 0; i < PageControl->count(); ++i)
+                if (static_cast<TabPage *>(PageControl->widget(i))->loadField(value, e->offset))
+                    break;
+        }
+    });
 }
 
 std::optional<QString> TPelorinForm::droppedFile(const QMimeData *data)
@@ -469,10 +590,7 @@ bool TPelorinForm::handleFileDrag(QDropEvent *event)
     if (event->type() == QEvent::Drop) {
         // Opened once the drop is over: the prompt and the boxes of Open are modal, and the
         // program the file came from waits until the drop is answered.
-        QMetaObject::invokeMethod(this, [this, file = *path] {
-            if (settleChanges())
-                openPath(file);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, file = *path] { openAfterAsking(file); }, Qt::QueuedConnection);
     }
     return true;
 }
@@ -511,8 +629,52 @@ void TPelorinForm::ExitMenuItemClick()
 {
     if (!settleChanges())
         return;
-    setModified(false);
+    m_exiting = true;
     close();
+    m_exiting = false;
+}
+
+void TPelorinForm::rememberFile(const QString &path)
+{
+    // Written once the command is over, the files of several commands in one go: the user
+    // does not wait for the settings store.
+    if (m_unrecorded.isEmpty()) {
+        QMetaObject::invokeMethod(this, [this] {
+            recentfiles::add(m_unrecorded);
+            m_unrecorded.clear();
+        }, Qt::QueuedConnection);
+    }
+    m_unrecorded << QFileInfo(path).absoluteFilePath();
+}
+
+void TPelorinForm::updateRecentFiles()
+{
+    qDeleteAll(m_recentActions);
+    m_recentActions.clear();
+    const QStringList files = recentfiles::load();
+    if (files.isEmpty())
+        return;
+    QAction *exit = m_fileMenu->findChild<QAction *>(QStringLiteral("ExitMenuItem"));
+    for (int i = 0; i < files.size(); ++i) {
+        auto *action = new QAction(recentfiles::menuText(i + 1, files[i]), m_fileMenu);
+        action->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        connect(action, &QAction::triggered, this, [this, file = files[i]] { openAfterAsking(file); });
+        m_recentActions << action;
+    }
+    auto *separator = new QAction(m_fileMenu);
+    separator->setSeparator(true);
+    separator->setObjectName(QStringLiteral("N6"));
+    m_recentActions << separator;
+    m_fileMenu->insertActions(exit, m_recentActions);
+}
+
+void TPelorinForm::openAfterAsking(const QString &path)
+{
+    if (!settleChanges())
+        return;
+    // A file that no longer opens has shown why, and leaves the list.
+    if (!openPath(path))
+        recentfiles::remove(QFileInfo(path).absoluteFilePath());
 }
 
 void TPelorinForm::showFileError(const kvd::FileError &error, const QString &path)
@@ -532,9 +694,18 @@ void TPelorinForm::showDefaultError(const QString &message)
     m_platform.defaultErrorBox(this, text);
 }
 
-void TPelorinForm::AddCutClick() { m_cutScribe->AddCutClick(); }
-void TPelorinForm::AddMarkClick() { m_cutScribe->AddMarkClick(); }
-void TPelorinForm::DelCutProcessClick() { m_cutScribe->DelCutProcessClick(); }
-void TPelorinForm::DelMarkProcessClick() { m_cutScribe->DelMarkProcessClick(); }
-void TPelorinForm::AddPointProcessClick() { m_points->AddPointProcessClick(); }
-void TPelorinForm::DelPointProcessClick() { m_points->DelPointProcessClick(); }
+// Each command is one step; inside another step (values taken from Compare) it is part of that one.
+void TPelorinForm::processCommand(const char *text, const std::function<void()> &command)
+{
+    if (m_history->busy())
+        command();
+    else
+        m_history->record(QLatin1String(text), command);
+}
+
+void TPelorinForm::AddCutClick() { processCommand("Add Cut Process", [this] { m_cutScribe->AddCutClick(); }); }
+void TPelorinForm::AddMarkClick() { processCommand("Add Scribe Process", [this] { m_cutScribe->AddMarkClick(); }); }
+void TPelorinForm::DelCutProcessClick() { processCommand("Delete Cut Process", [this] { m_cutScribe->DelCutProcessClick(); }); }
+void TPelorinForm::DelMarkProcessClick() { processCommand("Delete Scribe Process", [this] { m_cutScribe->DelMarkProcessClick(); }); }
+void TPelorinForm::AddPointProcessClick() { processCommand("Add Point Process", [this] { m_points->AddPointProcessClick(); }); }
+void TPelorinForm::DelPointProcessClick() { processCommand("Delete Point Process", [this] { m_points->DelPointProcessClick(); }); }

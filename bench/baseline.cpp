@@ -140,6 +140,9 @@ BaselineWindow::BaselineWindow(const WindowPlan &plan) : m_plan(plan)
     file->addAction(QStringLiteral("&Print"))->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"));
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(QStringLiteral("&Undo"))->setEnabled(false);
+    edit->addAction(QStringLiteral("&Redo"))->setEnabled(false);
     QMenu *add = menuBar()->addMenu(QStringLiteral("&Add"));
     add->addAction(QStringLiteral("&Cut Process"))->setEnabled(false);
     add->addAction(QStringLiteral("&Scribe Process"))->setEnabled(false);

@@ -1,17 +1,20 @@
-// Start-up, Open, Save As, Print and peak memory of Pelorin's main window, offscreen,
-// against a bare QMainWindow with the same widgets. Prints one table; see ../bench.sh.
+// Start-up, Open, Save As, Print, keystrokes with and without the history, Undo and Redo,
+// and peak memory of Pelorin's main window, offscreen, against a bare QMainWindow with the
+// same widgets. Prints one table; see ../bench.sh.
 //
 //   pelorin_bench SAMPLE [--callgrind] [--memory-runs N] [--benchmark_... options]
 //   pelorin_bench SAMPLE --child pelorin|baseline PLAN   (one fresh process: prints peak memory)
 //   pelorin_bench SAMPLE --count SCENARIO PLAN           (run under callgrind, see below)
 //   pelorin_bench SAMPLE --plan-out PLAN                 (writes the plan for the two above)
 // SCENARIO: startup-pelorin, startup-baseline, startup-open-pelorin, startup-open-baseline,
-// open, saveas, save, print.
+// open, saveas, save, print, keys-history, keys-bare.
 
 #include "baseline.h"
 #include "benchplatform.h"
 
 #include "app/pelorinform.h"
+#include "pages/cutmarktab.h"
+#include "pages/miscsettab.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,8 +24,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QUndoStack>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -36,6 +44,10 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -80,6 +92,43 @@ void untilPainted(PaintWatch &watch)
             std::exit(1);
         }
     }
+}
+
+// Bytes the heap holds, where the C library tells; -1 elsewhere.
+double heapBytes()
+{
+#ifdef __GLIBC__
+    return double(mallinfo2().uordblks);
+#else
+    return -1;
+#endif
+}
+
+// One keystroke as the box receives it from the window system.
+void keystroke(QWidget *box, Qt::Key key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(box, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(box, &release);
+}
+
+// Eight letters typed into the Kerf Value box and rubbed out again: sixteen keystrokes, each
+// a step of the history or (the page's signals blocked) not reported at all.
+void typeAndRubOut(TPelorinForm &f, bool history)
+{
+    QLineEdit *box = f.MiscSetTabPage->findChild<QLineEdit *>(QStringLiteral("KValSetting"));
+    if (!box->hasFocus()) {
+        f.PageControl->setCurrentWidget(f.MiscSetTabPage);
+        box->setFocus();
+        box->end(false);
+    }
+    f.MiscSetTabPage->blockSignals(!history);
+    for (int i = 0; i < 8; ++i)
+        keystroke(box, Qt::Key_A, QStringLiteral("a"));
+    for (int i = 0; i < 8; ++i)
+        keystroke(box, Qt::Key_Backspace, QString());
+    f.MiscSetTabPage->blockSignals(false);
 }
 
 void destroy(QWidget *window)
@@ -187,6 +236,8 @@ void runScenario(Context &c, const QByteArray &s, QMainWindow **window)
         static_cast<TPelorinForm *>(*window)->FileSaveClick();
     else if (s == "print")
         static_cast<TPelorinForm *>(*window)->FilePrintClick();
+    else if (s == "keys-history" || s == "keys-bare")
+        typeAndRubOut(*static_cast<TPelorinForm *>(*window), s == "keys-history");
 }
 
 } // namespace
@@ -397,6 +448,8 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelorin"));
+    // The files the runs open do not go into the user's recent files.
+    QStandardPaths::setTestModeEnabled(true);
 
     if (ours.isEmpty()) {
         std::fputs("usage: pelorin_bench SAMPLE [--callgrind] [--memory-runs N] [--benchmark_...]\n", stderr);
@@ -574,6 +627,33 @@ int main(int argc, char **argv)
             f.FilePrintClick();
     })->Unit(benchmark::kMillisecond);
 
+    // A keystroke in a box, each a step of the history or (signals of the page blocked) not
+    // reported at all: eight letters typed into a box, then rubbed out again.
+    for (const bool history : {true, false}) {
+        benchmark::RegisterBenchmark(history ? "keystroke_history" : "keystroke_bare", [&, history](benchmark::State &state) {
+            TPelorinForm &f = loaded();
+            for (auto _ : state)
+                typeAndRubOut(f, history);
+        })->Unit(benchmark::kMillisecond);
+    }
+    // Undo, then Redo, of Delete > Cut Process of a column whose every box holds a code.
+    TPelorinForm *undoForm = nullptr;
+    benchmark::RegisterBenchmark("undo_redo_delete", [&](benchmark::State &state) {
+        if (!undoForm) {
+            undoForm = static_cast<TPelorinForm *>(startUp(c, true));
+            undoForm->openPath(c.sample);
+            undoForm->AddCutClick();
+            for (QLineEdit *box : undoForm->CutMarkTabPage->findChildren<QLineEdit *>())
+                if (box->isVisibleTo(undoForm->CutMarkTabPage) && box->text().isEmpty())
+                    box->setText(QStringLiteral("G01X9"));
+            undoForm->DelCutProcessClick();
+        }
+        for (auto _ : state) {
+            undoForm->EditUndoClick();
+            undoForm->EditRedoClick();
+        }
+    })->Unit(benchmark::kMillisecond);
+
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
@@ -584,6 +664,23 @@ int main(int argc, char **argv)
         destroy(diskForm);
     if (saveForm)
         destroy(saveForm);
+    if (undoForm)
+        destroy(undoForm);
+
+    // What 10,000 steps of typing hold: keystrokes in two boxes by turns, each a step.
+    double historyMb = -1;
+    {
+        auto *f = static_cast<TPelorinForm *>(startUp(c, true));
+        f->openPath(c.sample);
+        QLineEdit *boxes[] = {f->MiscSetTabPage->findChild<QLineEdit *>(QStringLiteral("KValSetting")),
+                              f->MiscSetTabPage->findChild<QLineEdit *>(QStringLiteral("KOffSetting"))};
+        const double before = heapBytes();
+        for (int i = 0; i < 10000; ++i)
+            keystroke(boxes[i % 2], i % 4 < 2 ? Qt::Key_A : Qt::Key_Backspace, i % 4 < 2 ? QStringLiteral("a") : QString());
+        if (before >= 0 && f->history().count() == 10000)
+            historyMb = (heapBytes() - before) / (1024.0 * 1024.0);
+        destroy(f);
+    }
 
     // Fresh processes, taken in turns so that a change of load falls on both alike.
     std::vector<double> memP, memB, coldP, coldB, coldOpen;
@@ -603,6 +700,7 @@ int main(int argc, char **argv)
 
     double irColdP = -1, irColdB = -1;
     double irP = -1, irB = -1, irPO = -1, irBO = -1, irOpen = -1, irSave = -1, irSaveInPlace = -1, irPrint = -1;
+    double irKeysOn = -1, irKeysOff = -1;
     if (callgrind) {
         const auto count = [&](const char *scenario) {
             return countInstructions({c.sample, QStringLiteral("--count"), QLatin1String(scenario), planPath});
@@ -621,12 +719,15 @@ int main(int argc, char **argv)
         irSave = count("saveas");
         irSaveInPlace = count("save");
         irPrint = count("print");
+        irKeysOn = count("keys-history");
+        irKeysOff = count("keys-bare");
     }
     const QString loadAfter = loadAverage();
 
     const auto fig = [&](const char *name) { return collector.figures[name]; };
     const Figure suP = fig("startup_pelorin"), suB = fig("startup_baseline");
     const Figure soP = fig("startup_open_pelorin"), soB = fig("startup_open_baseline");
+    const Figure keyOn = fig("keystroke_history"), keyOff = fig("keystroke_bare"), undoRedo = fig("undo_redo_delete");
     const Figure open = fig("open"), reopen = fig("reopen"), save = fig("save_as"), saveInPlace = fig("save"), saveDisk = fig("save_as_disk"), print = fig("print");
 
     QString table;
@@ -685,6 +786,23 @@ int main(int argc, char **argv)
         QString(), QStringLiteral("< 2 ms"), met(saveInPlace.median, 2.0));
     row(QStringLiteral("Save As, to disk with its flush, ms"), spread(saveDisk, 3), QString(), QString(),
         QStringLiteral("(for reference)"), QString());
+    // Per keystroke: each repetition types 16.
+    const auto perKey = [](Figure f) {
+        for (double *v : {&f.median, &f.min, &f.max})
+            *v = *v < 0 ? *v : *v * 1000.0 / 16;
+        return f;
+    };
+    const double keyRatio = ratio(keyOn.median, keyOff.median);
+    row(QStringLiteral("Keystroke in a box, with the history / without, us"), spread(perKey(keyOn), 1),
+        spread(perKey(keyOff), 1), fmt(keyRatio, 2), QStringLiteral("<= 1.10 x"), met(keyRatio, 1.10));
+    const double irKeyRatio = ratio(irKeysOn, irKeysOff);
+    if (callgrind)
+        row(QStringLiteral("Keystroke, instructions (callgrind), K"), fmt(irKeysOn / 16e3, 1), fmt(irKeysOff / 16e3, 1),
+            fmt(irKeyRatio, 2), QStringLiteral("<= 1.10 x"), met(irKeyRatio, 1.10));
+    row(QStringLiteral("Undo then Redo of Delete of a full cut column, ms"), spread(undoRedo, 3), QString(), QString(),
+        QStringLiteral("<= 5 ms"), met(undoRedo.median, 5.0));
+    row(QStringLiteral("History of 10,000 typing steps, MB"), fmt(historyMb, 2), QString(), QString(),
+        QStringLiteral("< 10 MB"), met(historyMb, 10.0));
     row(QStringLiteral("Print four pages to PDF, ms"), spread(print, 1), QString(), QString(), QStringLiteral("< 400 ms"),
         met(print.median, 400.0));
     const double memRatio = ratio(median(memP), median(memB));

@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes as a definition file, opened in the real window, edited by
-// a script read from the bytes beyond the record, saved with Save As. A short file must
-// be refused and change nothing; a whole one must come back as the round-trip and
-// edit-locality properties allow, byte for byte. Any breach aborts, so libFuzzer keeps it.
+// a script read from the bytes beyond the record (Undo and Redo among its actions), saved
+// with Save As. A short file must be refused and change nothing; a whole one must come
+// back as the round-trip and edit-locality properties allow, byte for byte, and undoing
+// and redoing every step must give the unedited and the edited file. Any breach aborts,
+// so libFuzzer keeps it.
 
 #include "support/editscript.h"
 #include "support/harness.h"
@@ -71,6 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!boxes.isEmpty()) {
         if (!script.badNumber || boxes.size() != 1 || QFile::exists(target) || !h.form.Modified)
             breach(QStringLiteral("Save As gave: ") + boxes.join(QLatin1Char('|')), &script);
+        const QString history = checkHistory(h, input.left(kvd::RecordSize), QByteArray(), *files);
+        if (!history.isEmpty())
+            breach(history, &script);
         return 0;
     }
     const QByteArray written = TestFiles::read(target);
@@ -80,5 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString values = checkEditedValues(h, script.trace, written);
     if (!values.isEmpty())
         breach(values, &script);
+    const QString history = checkHistory(h, input.left(kvd::RecordSize), written, *files);
+    if (!history.isEmpty())
+        breach(history, &script);
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "codeedit.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QValidator>
 
 class CodeEditValidator : public QValidator
@@ -47,7 +49,12 @@ CodeEdit::CodeEdit(QWidget *parent, int limit, LineFeedKey lineFeedKey)
     : QLineEdit(parent), m_limit(limit), m_lineFeedKey(lineFeedKey)
 {
     setValidator(new CodeEditValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString &t) { m_committed = t; });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &t) {
+        const QString before = m_committed;
+        m_committed = t;
+        if (!m_quiet)
+            emit edited(before, m_kind);
+    });
 }
 
 void CodeEdit::loadText(const QString &text)
@@ -58,18 +65,85 @@ void CodeEdit::loadText(const QString &text)
         setCursorPosition(0);
         return;
     }
-    m_loading = true;
+    m_loading = m_quiet = true;
     setText(text);
-    m_loading = false;
+    m_loading = m_quiet = false;
     // A loaded text that does not fit the box shows its start, not its tail.
     setCursorPosition(0);
 }
 
+void CodeEdit::setEditedText(const QString &text, Change kind)
+{
+    const Change resting = m_kind;
+    m_kind = kind;
+    m_loading = true;
+    setText(text);
+    m_loading = false;
+    m_kind = resting;
+}
+
 void CodeEdit::keyPressEvent(QKeyEvent *event)
 {
-    if (lineFeedKey())
-        InsertLineFeed(*this, event->key(), event->modifiers());
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        event->ignore();
+        return;
+    }
+    if (lineFeedKey() && InsertLineFeed(*this, event->key(), event->modifiers())) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    m_kind = event->matches(QKeySequence::Paste) ? Change::Paste
+           : event->matches(QKeySequence::Cut)   ? Change::Cut
+                                                 : Change::Typing;
     QLineEdit::keyPressEvent(event);
+    m_kind = Change::Paste;
+}
+
+void CodeEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    m_kind = Change::Typing;
+    QLineEdit::inputMethodEvent(event);
+    m_kind = Change::Paste;
+}
+
+void CodeEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The box's own Undo and Redo would disagree with the document's history: they go.
+    // Cut, Paste and Delete stay, each reported as the step it is.
+    QMenu *menu = createStandardContextMenu();
+    QAction *previous = nullptr;
+    for (QAction *action : menu->actions()) {
+        const QString name = action->objectName();
+        if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo")
+            || (action->isSeparator() && !previous)) {
+            menu->removeAction(action);
+            continue;
+        }
+        previous = action;
+        const Change kind = name == QLatin1String("edit-cut")     ? Change::Cut
+                          : name == QLatin1String("edit-paste")   ? Change::Paste
+                          : name == QLatin1String("edit-delete")  ? Change::Delete
+                                                                  : Change::Typing;
+        if (kind == Change::Typing)
+            continue;
+        auto *replacement = new QAction(action->text(), menu);
+        replacement->setEnabled(action->isEnabled());
+        replacement->setObjectName(name);
+        connect(replacement, &QAction::triggered, this, [this, kind] {
+            m_kind = kind;
+            if (kind == Change::Cut)
+                cut();
+            else if (kind == Change::Paste)
+                paste();
+            else
+                del();
+            m_kind = Change::Paste;
+        });
+        menu->insertAction(action, replacement);
+        menu->removeAction(action);
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 bool InsertLineFeed(CodeEdit &sender, int key, Qt::KeyboardModifiers modifiers)
@@ -82,7 +156,7 @@ bool InsertLineFeed(CodeEdit &sender, int key, Qt::KeyboardModifiers modifiers)
     if (text.size() >= sender.limit())
         return false;
     const int caret = sender.hasSelectedText() ? sender.selectionStart() : sender.cursorPosition();
-    sender.loadText(text + QLatin1Char('\n'));
+    sender.setEditedText(text + QLatin1Char('\n'), CodeEdit::Change::LineFeed);
     sender.setCursorPosition(caret + 1);
     return true;
 }

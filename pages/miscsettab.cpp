@@ -139,3 +139,31 @@ void MiscSetTab::StoreMiscSetTab(kvd::DefinitionRecord &record) const
     for (int i = 0; i < OptionCount; ++i)
         record.setChoice(Options[i].field, m_options[size_t(i)]->itemIndex());
 }
+
+int MiscSetTab::offsetOf(const QWidget *widget) const
+{
+    for (int i = 0; i < CodeCount; ++i)
+        if (m_codes[size_t(i)] == widget)
+            return kvd::fieldSpec(Codes[i].field).offset;
+    for (int i = 0; i < OptionCount; ++i)
+        if (m_options[size_t(i)] == widget)
+            return kvd::fieldSpec(Options[i].field).offset;
+    return -1;
+}
+
+bool MiscSetTab::loadField(const kvd::DefinitionRecord &record, int offset)
+{
+    for (int i = 0; i < CodeCount; ++i) {
+        if (kvd::fieldSpec(Codes[i].field).offset == offset) {
+            m_codes[size_t(i)]->loadText(record.text(Codes[i].field));
+            return true;
+        }
+    }
+    for (int i = 0; i < OptionCount; ++i) {
+        if (kvd::fieldSpec(Options[i].field).offset == offset) {
+            m_options[size_t(i)]->setItemIndex(record.choice(Options[i].field));
+            return true;
+        }
+    }
+    return false;
+}

@@ -23,6 +23,9 @@ public:
     void LoadMiscSetTab(const kvd::DefinitionRecord &record);
     void StoreMiscSetTab(kvd::DefinitionRecord &record) const;
 
+    int offsetOf(const QWidget *widget) const override;
+    bool loadField(const kvd::DefinitionRecord &record, int offset) override;
+
 protected:
     void nameBoxes() override;
 

@@ -175,26 +175,62 @@ void NumericFormatTab::changeEvent(QEvent *event)
 
 void NumericFormatTab::LoadNumericFormatTab(const kvd::DefinitionRecord &record)
 {
+    for (std::size_t i = 0; i < m_boxes.size(); ++i)
+        loadBox(i, record);
+}
+
+void NumericFormatTab::loadBox(std::size_t i, const kvd::DefinitionRecord &record)
+{
+    const Binding &b = Bindings[i];
+    Box &box = m_boxes[i];
+    switch (b.kind) {
+    case Kind::Text:
+        box.edit->loadText(record.text(b.field));
+        break;
+    case Kind::Real:
+        box.real.bits = record.realBits(b.field);
+        box.real.shownText = numbertext::showReal(record.real(b.field), b.decimals, m_separator);
+        box.edit->loadText(*box.real.shownText);
+        break;
+    case Kind::Integer:
+        box.edit->loadText(numbertext::showInteger(record.integer(b.field)));
+        break;
+    case Kind::Choice:
+        box.group->setItemIndex(record.choice(b.field));
+        break;
+    }
+}
+
+int NumericFormatTab::offsetOf(const QWidget *widget) const
+{
+    for (std::size_t i = 0; i < m_boxes.size(); ++i)
+        if (m_boxes[i].edit == widget || m_boxes[i].group == widget)
+            return kvd::fieldSpec(Bindings[i].field).offset;
+    return -1;
+}
+
+bool NumericFormatTab::loadField(const kvd::DefinitionRecord &record, int offset)
+{
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
-        const Binding &b = Bindings[i];
-        Box &box = m_boxes[i];
-        switch (b.kind) {
-        case Kind::Text:
-            box.edit->loadText(record.text(b.field));
-            break;
-        case Kind::Real:
-            box.bits = record.realBits(b.field);
-            box.shownText = numbertext::showReal(record.real(b.field), b.decimals, m_separator);
-            box.edit->loadText(*box.shownText);
-            break;
-        case Kind::Integer:
-            box.edit->loadText(numbertext::showInteger(record.integer(b.field)));
-            break;
-        case Kind::Choice:
-            box.group->setItemIndex(record.choice(b.field));
-            break;
+        if (kvd::fieldSpec(Bindings[i].field).offset == offset) {
+            loadBox(i, record);
+            return true;
         }
     }
+    return false;
+}
+
+std::vector<NumericFormatTab::RealMemory> NumericFormatTab::realMemories() const
+{
+    std::vector<RealMemory> out;
+    for (const Box &box : m_boxes)
+        out.push_back(box.real);
+    return out;
+}
+
+void NumericFormatTab::setRealMemory(std::size_t index, const RealMemory &memory)
+{
+    m_boxes[index].real = memory;
 }
 
 std::optional<QString> NumericFormatTab::StoreNumericFormatTab(kvd::DefinitionRecord &record)
@@ -207,17 +243,16 @@ std::optional<QString> NumericFormatTab::StoreNumericFormatTab(kvd::DefinitionRe
             record.setText(b.field, box.edit->text());
             break;
         case Kind::Real: {
+            // The loaded pair stays: an edit undone after a save still writes the loaded bits.
             const QString text = box.edit->text();
-            if (box.shownText == text) {
-                record.setRealBits(b.field, box.bits);
+            if (box.real.shownText == text) {
+                record.setRealBits(b.field, box.real.bits);
                 break;
             }
             const numbertext::RealResult parsed = numbertext::parseReal(text, m_separator);
             if (parsed.error)
                 return parsed.error;
             record.setReal(b.field, parsed.value);
-            box.shownText = text;
-            box.bits = record.realBits(b.field);
             break;
         }
         case Kind::Integer: {

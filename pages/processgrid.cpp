@@ -84,6 +84,16 @@ void ProcessColumn::fill(const kvd::DefinitionRecord &record)
         b.edit->loadText(record.text(b.field));
 }
 
+bool ProcessColumn::shown() const
+{
+    return !m_boxes.empty() && !m_boxes.front().edit->isHidden();
+}
+
+bool ProcessColumn::active() const
+{
+    return !m_boxes.empty() && !m_boxes.front().edit->testAttribute(Qt::WA_ForceDisabled);
+}
+
 void ProcessColumn::store(kvd::DefinitionRecord &record) const
 {
     for (const Box &b : m_boxes)
@@ -141,7 +151,7 @@ void ProcessGridPage::nameBoxes()
         const ProcessColumn &col = column(c);
         for (int i = 0; i < col.size(); ++i)
             if (const kvd::Entry *e = entryAt.value(col.field(i).offset))
-                col.box(i)->setAccessibleName(QString::fromLatin1(e->caption + ", " + kvd::processLabel(e->slot)));
+                col.box(i)->setAccessibleName(QString::fromLatin1(kvd::placeName(*e)));
     }
 }
 
@@ -161,4 +171,35 @@ void ProcessGridPage::storeBoxes(kvd::DefinitionRecord &record) const
 {
     for (const ProcessColumn &col : m_columns)
         col.store(record);
+}
+
+int ProcessGridPage::offsetOf(const QWidget *widget) const
+{
+    for (const ProcessColumn &col : m_columns)
+        for (int i = 0; i < col.size(); ++i)
+            if (col.box(i) == widget)
+                return col.field(i).offset;
+    return -1;
+}
+
+int ProcessGridPage::columnOf(int offset) const
+{
+    for (int c = 1; c <= Columns; ++c)
+        for (int i = 0; i < column(c).size(); ++i)
+            if (column(c).field(i).offset == offset)
+                return c;
+    return 0;
+}
+
+bool ProcessGridPage::loadField(const kvd::DefinitionRecord &record, int offset)
+{
+    for (const ProcessColumn &col : m_columns) {
+        for (int i = 0; i < col.size(); ++i) {
+            if (col.field(i).offset == offset) {
+                col.box(i)->loadText(record.text(col.field(i)));
+                return true;
+            }
+        }
+    }
+    return false;
 }

@@ -48,6 +48,8 @@ public:
     void activate();             // enabled, white
     void deactivateThenEmpty();  // disabled, button face, then emptied
     void fill(const kvd::DefinitionRecord &record);
+    bool shown() const;  // not hidden (it may still be inactive)
+    bool active() const; // enabled
     void store(kvd::DefinitionRecord &record) const;
 
 private:
@@ -71,6 +73,11 @@ public:
 
     void fillColumn(int c, const kvd::DefinitionRecord &record) { column(c).fill(record); }
     void storeBoxes(kvd::DefinitionRecord &record) const; // every box, shown or not
+
+    int offsetOf(const QWidget *widget) const override;
+    bool loadField(const kvd::DefinitionRecord &record, int offset) override;
+    // The column whose slot holds the field at `offset`, 0 for none.
+    int columnOf(int offset) const;
 
 protected:
     ProcessGridPage(QWidget *parent, int firstSlot, std::initializer_list<GridRow> rows,

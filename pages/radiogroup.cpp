@@ -20,9 +20,12 @@ RadioGroup::RadioGroup(QWidget *parent, const QString &item0, const QString &ite
         layout->addWidget(button, 1);
     }
     m_buttons->button(0)->setChecked(true);
-    connect(m_buttons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            emit clicked();
+    connect(m_buttons, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked)
+            return;
+        const int before = m_index;
+        m_index = id;
+        emit changed(before);
     });
 }
 
@@ -41,4 +44,10 @@ QString RadioGroup::itemText(int index) const
 {
     QAbstractButton *button = m_buttons->button(index);
     return button ? button->text() : QString();
+}
+
+void RadioGroup::focusItem()
+{
+    if (QAbstractButton *button = m_buttons->checkedButton())
+        button->setFocus();
 }

@@ -3,6 +3,7 @@
 #include "codeedit.h"
 #include "radiogroup.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 
 TabPage::TabPage(QWidget *parent) : QWidget(parent)
@@ -48,7 +49,8 @@ CodeEdit *TabPage::addEdit(const char *objectName, QRect geometry, int limit, bo
     auto *edit = new CodeEdit(this, limit, lineFeedKey ? CodeEdit::LineFeedKey::On : CodeEdit::LineFeedKey::Off);
     edit->setObjectName(QLatin1String(objectName));
     edit->setGeometry(geometry);
-    connect(edit, &QLineEdit::textChanged, this, &TabPage::boxChanged);
+    connect(edit, &CodeEdit::edited, this,
+            [this, edit](const QString &before, CodeEdit::Change kind) { emit boxEdited(edit, before, kind); });
     return edit;
 }
 
@@ -57,7 +59,7 @@ RadioGroup *TabPage::addRadioGroup(const char *objectName, QRect geometry, const
     auto *group = new RadioGroup(this, item0, item1);
     group->setObjectName(QLatin1String(objectName));
     group->setGeometry(geometry);
-    connect(group, &RadioGroup::clicked, this, &TabPage::groupClicked);
+    connect(group, &RadioGroup::changed, this, [this, group](int before) { emit groupChanged(group, before); });
     return group;
 }
 
@@ -87,4 +89,15 @@ void TabPage::showEvent(QShowEvent *event)
         m_unsized.clear();
     }
     QWidget::showEvent(event);
+}
+
+void TabPage::keyPressEvent(QKeyEvent *event)
+{
+    // A box passes these on instead of undoing its own text.
+    const bool undo = event->matches(QKeySequence::Undo);
+    if (undo || event->matches(QKeySequence::Redo)) {
+        emit historyKey(!undo);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

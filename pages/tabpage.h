@@ -6,9 +6,11 @@
 
 #include <vector>
 
-class CodeEdit;
+#include "codeedit.h"
+
 class QLabel;
 class RadioGroup;
+namespace kvd { class DefinitionRecord; }
 
 // What the four tab pages share: their font, absolute placement at 96 dpi, and the two
 // notifications through which every box and group reports a change to the main window.
@@ -20,9 +22,19 @@ public:
     explicit TabPage(QWidget *parent);
     ~TabPage() override;
 
+    // The record offset of the field a box or group edits, -1 for another widget.
+    virtual int offsetOf(const QWidget *widget) const = 0;
+    // Loads the one field at `offset` from `record` as a load of the page would; false
+    // when the page has no widget for it.
+    virtual bool loadField(const kvd::DefinitionRecord &record, int offset) = 0;
+
 signals:
-    void boxChanged();   // any edit box's text changed (the main window's EditR1C1B1Change)
-    void groupClicked(); // any radio group's selection changed (RadGroupImpDecClick)
+    // The user changed a box's text (the main window's EditR1C1B1Change).
+    void boxEdited(CodeEdit *box, const QString &before, CodeEdit::Change kind);
+    // A group's selection changed (RadGroupImpDecClick).
+    void groupChanged(RadioGroup *group, int before);
+    // Ctrl+Z (false) or Ctrl+Y / Ctrl+Shift+Z (true) pressed in a box of the page.
+    void historyKey(bool redo);
 
 protected:
     // Creates the widget at its place, named, and reporting its changes.
@@ -32,6 +44,7 @@ protected:
     // and laying a caption out is most of what a label costs.
     QLabel *addLabel(const char *objectName, const QString &caption, QPoint topLeft);
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     // Gives the boxes their accessible names (setAccessibleName) where no label names them.
     virtual void nameBoxes() {}

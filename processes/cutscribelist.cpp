@@ -99,3 +99,49 @@ void CutScribeList::DelMarkProcessClick()
     }
     --ScribeIndex;
 }
+
+ProcessState CutScribeList::state(int counter, int first, int last, const QAction *add, const QAction *del) const
+{
+    ProcessState s{counter, 0, add->isEnabled(), del->isEnabled()};
+    for (int c = first; c <= last; ++c)
+        if (c == 1 || m_page.column(c).shown())
+            s.shown |= 1u << (c - 1);
+    return s;
+}
+
+void CutScribeList::setState(const ProcessState &state, int first, int last, QAction *add, QAction *del)
+{
+    for (int c = std::max(first, 2); c <= last; ++c) {
+        const bool shown = state.shown & (1u << (c - 1));
+        if (shown != m_page.column(c).shown()) {
+            if (shown)
+                m_page.ShowProcessColumn(c);
+            else
+                m_page.HideProcessColumn(c);
+        }
+    }
+    add->setEnabled(state.canAdd);
+    del->setEnabled(state.canDelete);
+}
+
+ProcessState CutScribeList::cutState() const
+{
+    return state(CutIndex, 1, kvd::LastCutSlot, m_addCut, m_delCut);
+}
+
+ProcessState CutScribeList::scribeState() const
+{
+    return state(ScribeIndex, kvd::FirstScribeSlot, kvd::LastScribeSlot, m_addMark, m_delMark);
+}
+
+void CutScribeList::setCutState(const ProcessState &state)
+{
+    setState(state, 1, kvd::LastCutSlot, m_addCut, m_delCut);
+    CutIndex = state.counter;
+}
+
+void CutScribeList::setScribeState(const ProcessState &state)
+{
+    setState(state, kvd::FirstScribeSlot, kvd::LastScribeSlot, m_addMark, m_delMark);
+    ScribeIndex = state.counter;
+}

@@ -70,6 +70,36 @@ void PointList::DelPointProcessClick()
     PointIndex = m - 2;
 }
 
+ProcessState PointList::state() const
+{
+    ProcessState s{PointIndex, 0, m_addPoint->isEnabled(), m_delPoint->isEnabled()};
+    for (int c = 1; c <= ProcessGridPage::Columns; ++c)
+        if (c == 1 ? m_page.column(1).active() : m_page.column(c).shown())
+            s.shown |= 1u << (c - 1);
+    return s;
+}
+
+void PointList::setState(const ProcessState &state)
+{
+    for (int c = 1; c <= ProcessGridPage::Columns; ++c) {
+        const bool shown = state.shown & (1u << (c - 1));
+        if (c == 1 && shown != m_page.column(1).active()) {
+            if (shown)
+                m_page.activateColumn1();
+            else
+                m_page.deactivateColumn1();
+        } else if (c > 1 && shown != m_page.column(c).shown()) {
+            if (shown)
+                m_page.showColumn(c);
+            else
+                m_page.hideColumn(c);
+        }
+    }
+    m_addPoint->setEnabled(state.canAdd);
+    m_delPoint->setEnabled(state.canDelete);
+    PointIndex = state.counter;
+}
+
 void ResetProcessColumns(CutMarkTab &cutMarkTab, CodesTab &codesTab)
 {
     for (int column = 2; column <= 5; ++column)

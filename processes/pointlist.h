@@ -1,9 +1,9 @@
 #pragma once
 
+#include "cutscribelist.h"
+
 class CodesTab;
-class CutMarkTab;
 class QAction;
-namespace kvd { class DefinitionRecord; }
 
 // The point process counter and the commands that add and delete point processes.
 class PointList
@@ -18,6 +18,9 @@ public:
 
     void AddPointProcessClick();
     void DelPointProcessClick();
+
+    ProcessState state() const;
+    void setState(const ProcessState &state); // a column it hides or greys is emptied
 
 private:
     CodesTab &m_page;

@@ -262,6 +262,11 @@ QByteArray tailHex(const DefinitionRecord &record, const Entry &e)
 
 } // namespace
 
+QByteArray placeName(const Entry &entry)
+{
+    return entry.slot == 0 ? entry.caption : entry.caption + ", " + processLabel(entry.slot);
+}
+
 QByteArray processLabel(int slot)
 {
     if (slot <= LastCutSlot)

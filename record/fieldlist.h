@@ -40,6 +40,8 @@ struct Entry {
 
 // The process a slot holds on its page, by kind and number: "cut process 1", "point process 5".
 QByteArray processLabel(int slot);
+// The entry's caption, with the process for a process entry: "On Seq. box 2, cut process 1".
+QByteArray placeName(const Entry &entry);
 // Whether the pages show the slot's column for the counters of `record`, as a load sets them.
 bool slotShown(const DefinitionRecord &record, int slot);
 // The number of processes a counter entry stands for, as a load reads it.

@@ -122,12 +122,12 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<QString>("commands"); // + Add, - Delete
         QTest::addColumn<bool>("modified");
-        QTest::newRow("none, add") << -1 << "+" << false;
-        QTest::newRow("five adds, five deletes") << -1 << "+++++-----" << false;
+        QTest::newRow("none, add") << -1 << "+" << true;
+        QTest::newRow("five adds, five deletes") << -1 << "+++++-----" << true;
         QTest::newRow("three filled, delete, add") << 2 << "-+" << true;
         QTest::newRow("one filled, delete") << 0 << "-" << true;
         QTest::newRow("five filled, all deleted") << 4 << "-----" << true;
-        QTest::newRow("added column deleted") << 1 << "+-" << false;
+        QTest::newRow("added column deleted") << 1 << "+-" << true;
     }
 
     void commandsKeepInvariant()

@@ -1,3 +1,4 @@
+#include "app/recentfiles.h"
 #include "pages/numericformattab.h"
 #include "record/fieldlist.h"
 #include "support/harness.h"
@@ -10,12 +11,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
 #include <QSet>
 #include <QTableWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 
 using namespace kvd;
@@ -39,10 +44,12 @@ const char *const kDisabledAtStart[] = {"FileSave", "SaveAs", "FilePrint", "AddC
                                         "DelCutProcess", "DelMarkProcess", "DelPointProcess", "CompareWithFile"};
 const char *const kAlwaysEnabled[] = {"Open", "ExitMenuItem", "AboutPelorin1"};
 
-// An edit the user made: what any box of any page reports.
+// An edit the user made, a step of the history that saves the same bytes: "0.00" typed as "0".
 void edit(Harness &h)
 {
-    emit h.form.NumericFormatTabPage->boxChanged();
+    auto *box = h.widget<QLineEdit>("RTDEdit");
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_0);
 }
 
 // A document opened from a file of its own, with an unsaved edit unless told otherwise.
@@ -590,7 +597,129 @@ private slots:
         QCOMPARE(nameOf("XPreInchEdit"), QStringLiteral("Decimal Shifts Values, Extra Precision / Inch:"));
         QCOMPARE(nameOf("EditR1C1B2"), QStringLiteral("On Seq. box 2, cut process 1"));
         QCOMPARE(nameOf("RadGroupXY"), QStringLiteral("X & Y Values Always Reqd. on Arcs."));
+        QCOMPARE(nameOf("OpenButton") + nameOf("FileSaveBtn") + nameOf("PrintBtn"), QStringLiteral("OpenSavePrint"));
         QAccessible::setActive(false);
+    }
+
+    // One history: a Delete comes back whole, Ctrl+Z in a box undoes the document's last
+    // step, and the state of the last save is unmodified again.
+    void undoRedo()
+    {
+        DefinitionRecord r = compared();
+        r.setInteger(Field::CutProcessIndex, 1);
+        const QString codes[] = {QStringLiteral("Plasma"), QStringLiteral("M08"), QStringLiteral("G4")};
+        const TextField fields[] = {processName(2), cutSeq(3, 3, 2), beforeProcess(2)};
+        for (int i = 0; i < 3; ++i)
+            r.setText(fields[i], codes[i]);
+        Opened o(false, r.toBytes());
+        auto &h = o.h;
+        const QStringList boxes{QStringLiteral("Process2"), QStringLiteral("EditR3C2B3"), QStringLiteral("BPCol2")};
+        QVERIFY(!h.action("EditUndo")->isEnabled());
+        h.action("DelCutProcess")->trigger();
+        QVERIFY(h.form.Modified);
+        auto *kerf = h.widget<QLineEdit>("KValSetting");
+        kerf->setFocus();
+        QTest::keyClicks(kerf, QStringLiteral("K1"));
+        QCOMPARE(h.action("EditUndo")->text(), QStringLiteral("&Undo Typing in Kerf Value"));
+        QTest::keyClick(kerf, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(kerf->text(), QString());
+        QCOMPARE(h.action("EditUndo")->text(), QStringLiteral("&Undo Delete Cut Process"));
+        h.action("EditUndo")->trigger();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(h.form.findChild<QLineEdit *>(boxes[i])->text(), codes[i]);
+        QCOMPARE(h.form.PageControl->currentIndex(), 1);
+        QVERIFY(!h.widget<QLineEdit>("Process2")->isHidden());
+        QVERIFY(h.action("DelCutProcess")->isEnabled() && h.action("AddCut")->isEnabled());
+        QVERIFY(!h.form.Modified && !h.action("FileSave")->isEnabled());
+        QCOMPARE(h.action("EditRedo")->text(), QStringLiteral("&Redo Delete Cut Process"));
+
+        h.action("EditRedo")->trigger();
+        h.form.FileSaveClick();
+        h.action("EditUndo")->trigger();
+        QVERIFY(h.form.Modified && h.form.isWindowModified());
+        h.action("EditRedo")->trigger();
+        QVERIFY(!h.form.Modified && !h.form.isWindowModified() && !h.widget<QToolButton>("FileSaveBtn")->isEnabled());
+        h.action("ExitMenuItem")->trigger();
+        QCOMPARE(h.platform.texts(Kind::Prompt), QStringList());
+    }
+
+    // Values taken from Compare are one step and behave as loaded ones.
+    void takeFromCompare()
+    {
+        DefinitionRecord other = compared();
+        other.setRealBits(Field::MinArcRadius, 0x3fc0000000000001ULL); // shown as 0.13
+        other.setInteger(Field::PointProcessIndex, 1);
+        other.setText(processName(7), QStringLiteral("Mark"));
+        other.setInteger(Field::CutProcessIndex, 4); // more than the page shows: not taken
+        Opened o(false, compared().toBytes());
+        auto &h = o.h;
+        QString refusal;
+        h.platform.whileModal = [&refusal](QDialog &dialog) {
+            auto *table = dialog.findChild<QTableWidget *>();
+            for (int r = 0; r < table->rowCount(); ++r)
+                if (!(table->item(r, 0)->flags() & Qt::ItemIsUserCheckable))
+                    refusal += table->item(r, 0)->text() + QLatin1Char('|') + table->item(r, 0)->toolTip();
+            dialog.findChild<QPushButton *>(QStringLiteral("SelectAll"))->click();
+            dialog.findChild<QPushButton *>(QStringLiteral("TakeSelected"))->click();
+        };
+        h.platform.openNames << o.files.write(QStringLiteral("other.kvd"), other);
+        h.action("CompareWithFile")->trigger();
+        QCOMPARE(refusal, QStringLiteral("Cutting/Scribing, Cut processes|The page shows at most 3"));
+        QVERIFY(h.form.Modified);
+        QCOMPARE(h.action("EditUndo")->text(), QStringLiteral("&Undo Take from Compare"));
+        const QString taken = o.files.path(QStringLiteral("taken.kvd"));
+        h.saveAs(taken);
+        DefinitionRecord expected = other;
+        expected.setInteger(Field::CutProcessIndex, 0);
+        QCOMPARE(TestFiles::read(taken), expected.toBytes());
+        h.action("EditUndo")->trigger();
+        h.saveAs(taken);
+        QCOMPARE(TestFiles::read(taken), compared().toBytes());
+    }
+
+    // The File menu lists the files last opened, newest first; one that vanished leaves it.
+    void recentFiles()
+    {
+        TestFiles files;
+        Harness h;
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pelorin"), QStringLiteral("Pelorin")).clear();
+        const QString gone = files.write(QStringLiteral("gone.kvd"), plainRecord(QStringLiteral("G")));
+        const QString kept = files.write(QStringLiteral("kept & sound.kvd"), plainRecord(QStringLiteral("K")));
+        h.open(gone);
+        h.open(kept);
+        QCoreApplication::processEvents(); // written once the commands are over
+        QFile::remove(gone);
+        auto *menu = h.form.findChild<QMenu *>(QStringLiteral("FileMenuItem"));
+        const auto names = [menu] {
+            emit menu->aboutToShow();
+            QStringList out;
+            for (QAction *a : menu->actions())
+                out << a->objectName();
+            return out.mid(out.indexOf(QStringLiteral("FilePrint")));
+        };
+        QCOMPARE(names(), (QStringList{QStringLiteral("FilePrint"), QStringLiteral("N3"), QStringLiteral("RecentFile1"),
+                                       QStringLiteral("RecentFile2"), QStringLiteral("N6"), QStringLiteral("ExitMenuItem")}));
+        QCOMPARE(h.action("RecentFile1")->text(), QStringLiteral("&1 ") + QDir::toNativeSeparators(kept).replace(QStringLiteral("&"), QStringLiteral("&&")));
+        h.action("RecentFile2")->trigger();
+        QCOMPARE(h.platform.texts(Kind::ErrorBox), QStringList{QDir::toNativeSeparators(gone) + QStringLiteral(" could not be opened")});
+        QCOMPARE(names().size(), 5);
+        QCOMPARE(h.form.CurrentFileName, kept);
+
+        // A store filled with garbage gives what it can and takes new files again.
+        const QString store = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Pelorin"),
+                                        QStringLiteral("Pelorin")).fileName();
+        QFile::remove(store);
+        static const char garbage[] = "[General\nRecentFiles=\x01\xff\\\n=\n\0[\x80";
+        files.write(QStringLiteral("garbage"), QByteArray(garbage, sizeof garbage));
+        QVERIFY(QFile::copy(files.path(QStringLiteral("garbage")), store));
+        QVERIFY(recentfiles::load().size() <= 1);
+        h.open(kept);
+        QCoreApplication::processEvents();
+        QCOMPARE(recentfiles::load().value(0), kept);
+
+        const QString longPath = QStringLiteral("/") + QString(300, QLatin1Char('d')) + QStringLiteral("/end.kvd");
+        QCOMPARE(recentfiles::menuText(2, longPath).size(), 67);
+        QVERIFY(recentfiles::menuText(2, longPath).endsWith(QStringLiteral("d") + QDir::separator() + QStringLiteral("end.kvd")));
     }
 
     void shortFileBeforeAnyOpenLeavesNoDocument()

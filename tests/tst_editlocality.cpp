@@ -82,6 +82,8 @@ private:
                 QVERIFY2(inPlace ? TestFiles::read(target) == base : !QFile::exists(target), qPrintable(context));
                 QVERIFY2(window.form.Modified, qPrintable(context));
                 ++refused;
+                const QString history = checkHistory(window, base, QByteArray(), files);
+                QVERIFY2(history.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + history));
                 continue;
             }
             QVERIFY2(!window.form.Modified, qPrintable(context));
@@ -98,6 +100,8 @@ private:
             QVERIFY2(values.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + values));
             ++saved;
             inPlaceSaves += inPlace;
+            const QString history = checkHistory(window, base, written, files);
+            QVERIFY2(history.isEmpty(), qPrintable(context + QStringLiteral(" -> ") + history));
         }
         qInfo("%d edit scripts: %d saved and checked (%d in place), %d refused for a bad number", count, saved,
               inPlaceSaves, refused);

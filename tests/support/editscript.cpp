@@ -9,14 +9,17 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QUndoStack>
 #include <QtEndian>
 
 #include <algorithm>
+#include <map>
 
 using savemask::Kind;
 
@@ -117,9 +120,22 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
                       int16At(opened, kvd::Field::ScribeProcessIndex), int16At(opened, kvd::Field::PointProcessIndex)};
     QHash<QString, bool> badBoxes;
     const QChar sep = numbertext::decimalSeparatorOf(h.form.NumericFormatTabPage->locale());
+    // The counters at each place of the history, for Undo and Redo to move them back and on.
+    std::map<int, Counters> countersAt{{h.form.history().index(), counters}};
+    bool undone = false;
 
-    for (int step = 0; step < maxActions && !c.exhausted(); ++step) {
-        const int what = c.pick(8);
+    for (int step = 0; step < maxActions && !c.exhausted(); countersAt[h.form.history().index()] = counters, ++step) {
+        const int what = c.pick(10);
+        if (what >= 8) {
+            QAction *action = h.action(what == 8 ? "EditUndo" : "EditRedo");
+            if (!action->isEnabled())
+                continue;
+            action->trigger();
+            counters = countersAt.at(h.form.history().index());
+            undone = true;
+            result.log << action->objectName();
+            continue;
+        }
         if (what <= 4) {
             // Widgets: bring a page to the front, then act on something shown there.
             h.form.PageControl->setCurrentIndex(c.pick(h.form.PageControl->count()));
@@ -221,8 +237,9 @@ ScriptResult runEditScript(Harness &h, const QByteArray &opened, Choices &c, int
     // The event loop runs before the user reaches for Save As: repaints, layouts, deferred
     // deletes. Without it the posted events of every script would pile up.
     QCoreApplication::processEvents();
+    // After Undo or Redo any number typed before may be back.
     for (auto it = badBoxes.cbegin(); it != badBoxes.cend(); ++it)
-        result.badNumber = result.badNumber || it.value();
+        result.badNumber = result.badNumber || it.value() || undone;
     return result;
 }
 
@@ -286,3 +303,30 @@ QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const 
     return QString();
 }
 
+
+QString checkHistory(Harness &h, const QByteArray &base, const QByteArray &written, const TestFiles &files)
+{
+    QUndoStack &history = h.form.history();
+    const int steps = history.index();
+    while (h.action("EditUndo")->isEnabled())
+        h.action("EditUndo")->trigger();
+    const QString undone = files.path(QStringLiteral("undone.kvd")), redone = files.path(QStringLiteral("redone.kvd"));
+    QFile::remove(undone);
+    QFile::remove(redone);
+    if (history.index() != 0 || !saveAsThroughMenu(h, undone).isEmpty() || h.form.Modified)
+        return QStringLiteral("undoing every step left %1 steps or a document that does not save").arg(history.index());
+    while (history.index() < steps && h.action("EditRedo")->isEnabled())
+        h.action("EditRedo")->trigger();
+    const QStringList boxes = saveAsThroughMenu(h, redone);
+    if (history.index() != steps || (written.isNull() ? boxes.size() != 1 : TestFiles::read(redone) != written.left(kvd::RecordSize)))
+        return QStringLiteral("redoing every step does not give what the script saved");
+    const QStringList opened = openThroughMenu(h, files.write(QStringLiteral("base.kvd"), base));
+    const QString plain = files.path(QStringLiteral("plain.kvd"));
+    if (!opened.isEmpty() || !saveAsThroughMenu(h, plain).isEmpty())
+        return QStringLiteral("the file does not open and save again");
+    const QByteArray a = TestFiles::read(undone), b = TestFiles::read(plain);
+    for (int i = 0; i < kvd::RecordSize; ++i)
+        if (a.size() != b.size() || a.at(i) != b.at(i))
+            return QStringLiteral("undoing every step, %1 differs from the unedited save").arg(savemask::describe(i));
+    return QString();
+}

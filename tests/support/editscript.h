@@ -12,6 +12,7 @@
 #include <QStringList>
 
 struct Harness;
+class TestFiles;
 
 class Choices
 {
@@ -67,3 +68,8 @@ QStringList saveAsThroughMenu(Harness &h, const QString &target);
 // Empty when every edited text box and radio group of `trace` is in `saved` as the widget
 // now shows it; otherwise what differs.
 QString checkEditedValues(const Harness &h, const savemask::Trace &trace, const QByteArray &saved);
+
+// Every step undone, Save As must write what an unedited Save As of `base` writes; redone
+// up to where the script ended, what the script saved (`written`; null when the save was
+// refused, and must be again). Empty when so; otherwise what differs. Opens `base` anew.
+QString checkHistory(Harness &h, const QByteArray &base, const QByteArray &written, const TestFiles &files);

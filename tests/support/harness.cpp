@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTest>
 
 TestFiles::TestFiles()
@@ -33,6 +34,8 @@ QByteArray TestFiles::read(const QString &path)
 
 Harness::Harness()
 {
+    // The recent files go to the test folders, not to the user's own list.
+    QStandardPaths::setTestModeEnabled(true);
     form.show();
 }
 
