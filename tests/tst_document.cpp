@@ -699,7 +699,10 @@ private slots:
         };
         QCOMPARE(names(), (QStringList{QStringLiteral("FilePrint"), QStringLiteral("N3"), QStringLiteral("RecentFile1"),
                                        QStringLiteral("RecentFile2"), QStringLiteral("N6"), QStringLiteral("ExitMenuItem")}));
-        QCOMPARE(h.action("RecentFile1")->text(), QStringLiteral("&1 ") + QDir::toNativeSeparators(kept).replace(QStringLiteral("&"), QStringLiteral("&&")));
+        // The temporary folder may be deep enough for the middle of the path to be shortened.
+        const QString first = h.action("RecentFile1")->text();
+        QVERIFY2(first.startsWith(QStringLiteral("&1 ")) && first.endsWith(QDir::separator() + QStringLiteral("kept && sound.kvd")),
+                 qPrintable(first));
         h.action("RecentFile2")->trigger();
         QCOMPARE(h.platform.texts(Kind::ErrorBox), QStringList{QDir::toNativeSeparators(gone) + QStringLiteral(" could not be opened")});
         QCOMPARE(names().size(), 5);
