@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 TestFiles::TestFiles()
@@ -34,8 +36,11 @@ QByteArray TestFiles::read(const QString &path)
 
 Harness::Harness()
 {
-    // The recent files go to the test folders, not to the user's own list.
+    // The recent files go to a store of this test process's own: not the user's list, and not
+    // one that test programs running beside it write at the same time.
     QStandardPaths::setTestModeEnabled(true);
+    static QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     form.show();
 }
 
