@@ -10,6 +10,10 @@ for tool in xvfb-run openbox wmctrl; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 unset QT_QPA_PLATFORM
+# The file it opens goes to a recent-files list of its own, not the developer's.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     pelorin=$1 file=$2
